@@ -1,0 +1,74 @@
+#include "sim/sim_serial_port.h"
+
+#include <algorithm>
+
+namespace ostrino::sim {
+
+SimSerialPort::SimSerialPort(const SimOptions& options, Clock& clock)
+    : clock_(clock), instrument_(options) {}
+
+bool SimSerialPort::open(int, std::string&) {
+    open_ = true;
+    ++openCount_;
+    return true;
+}
+
+bool SimSerialPort::isOpen() const {
+    return open_;
+}
+
+void SimSerialPort::close() {
+    open_ = false;
+    instrument_.clearOutput();
+}
+
+void SimSerialPort::write(std::string_view text) {
+    if (!open_) {
+        return;
+    }
+    wire_ += text;
+    const bool lineRate = instrument_.options().lineRate;
+    double t = clock_.now();
+    for (char c : text) {
+        if (lineRate) {
+            t = std::max(t, nextInputTime_);
+            nextInputTime_ = t + Instrument::kCharTime;
+        }
+        instrument_.receive(c, t);
+    }
+}
+
+int SimSerialPort::charsWaiting() {
+    return open_ ? instrument_.outputDueBy(clock_.now()) : 0;
+}
+
+bool SimSerialPort::readChar(char& c) {
+    if (charsWaiting() == 0) {
+        return false;
+    }
+    c = instrument_.popOutput();
+    return true;
+}
+
+bool SimSerialPort::waitForChar(double timeoutSeconds) {
+    if (charsWaiting() > 0) {
+        return true;
+    }
+    const double start = clock_.now();
+    if (open_ && instrument_.hasOutput()) {
+        const double due = instrument_.nextOutputTime();
+        if (due - start <= timeoutSeconds) {
+            // A hair longer, so that rounding never leaves the character just short of due.
+            clock_.sleep(due - start + 1e-9);
+            return true;
+        }
+    }
+    clock_.sleep(timeoutSeconds);
+    return charsWaiting() > 0;
+}
+
+std::string SimSerialPort::deviceName(int) const {
+    return "simulated Ostrino";
+}
+
+}  // namespace ostrino::sim
