@@ -1,0 +1,200 @@
+#include "link/command_strings.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "common/numbers.h"
+
+namespace ostrino {
+
+namespace {
+
+// A code that leaves the 16-bit range cannot be sent; the limits of the settings keep
+// every code far inside it, so clamping only guards against nonsense input.
+int clampToInteger(double v) {
+    if (!std::isfinite(v)) {
+        return 0;
+    }
+    if (v > 32767.0) {
+        return 32767;
+    }
+    if (v < -32768.0) {
+        return -32768;
+    }
+    return static_cast<int>(v);
+}
+
+}  // namespace
+
+std::string hexField(int value, int width) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    unsigned v = value < 0 ? static_cast<std::uint16_t>(static_cast<std::int16_t>(value))
+                           : static_cast<unsigned>(value);
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), kDigits[v & 0xF]);
+        v >>= 4;
+    } while (v != 0);
+    if (static_cast<int>(digits.size()) < width) {
+        digits.insert(0, static_cast<std::size_t>(width) - digits.size(), '0');
+    } else if (static_cast<int>(digits.size()) > width) {
+        // Placing a longer text into the field keeps its last characters.
+        digits = digits.substr(digits.size() - static_cast<std::size_t>(width));
+    }
+    return digits;
+}
+
+int anodeCode(double volts, double vsupply, double rHv, double gainFactor) {
+    return clampToInteger(
+        std::floor(rHv / (rHv + kRTop) * (1024.0 / 5.0) * (volts + vsupply) * gainFactor));
+}
+
+int gridCode(double volts, const CalibrationRecord& cal) {
+    constexpr double k = 1023.0 / 50.0;
+    const double g = std::fabs(volts);
+    const double y4 = 4.0 * k * cal.dblCalVar(6) * cal.dblCalVar(8);
+    double slope;
+    double intercept;
+    if (g > 4.0) {
+        const double y40 = 40.0 * k * cal.dblCalVar(6);
+        slope = (y40 - y4) / (40.0 - 4.0);
+        intercept = y4 - slope * 4.0;
+    } else {
+        const double x0 = 2.0 * (cal.dblCalVar(9) - 1.0);
+        slope = (y4 - 0.0) / (4.0 - x0);
+        intercept = -slope * x0;
+    }
+    double code = roundHalfEven(slope * g + intercept);
+    if (!std::isfinite(code)) {
+        code = 0.0;
+    }
+    if (code > 1023.0) {
+        code = 1023.0;
+    }
+    // Below the grid's zero point the code would go negative; the DAC's bottom is 0.
+    if (code < 0.0) {
+        code = 0.0;
+    }
+    return static_cast<int>(code);
+}
+
+int heaterCode(double volts, double supply) {
+    if (supply <= 0.0) {
+        return 0;
+    }
+    return clampToInteger(std::floor(volts * volts * 1024.0 / (supply * supply)));
+}
+
+std::string complianceCode(int index) {
+    static constexpr const char* kCodes[] = {"8F", "8C", "AD", "AB", "84", "81", "A4", "A2", "00"};
+    if (index < 0 || index > 8) {
+        return "00";
+    }
+    return kCodes[index];
+}
+
+std::string settingsString(int iaRange, int isRange, int averageIndex, int complianceIndex) {
+    const int averaging = (averageIndex >= 0 && averageIndex < 8) ? (1 << averageIndex) : 0;
+    return "00" + std::string(8, '0') + complianceCode(complianceIndex) + hexField(averaging, 2) +
+           hexField(isRange, 2) + hexField(iaRange, 2);
+}
+
+std::string pingString() {
+    return "50" + std::string(16, '0');
+}
+
+std::string endSweepString() {
+    return "30" + std::string(16, '0');
+}
+
+std::string heaterString(int code) {
+    return "40" + std::string(12, '0') + hexField(code, 4);
+}
+
+std::string pointString(std::string_view command, int anode, int screen, int grid, int heater) {
+    return std::string(command) + hexField(anode, 4) + hexField(screen, 4) + hexField(grid, 4) +
+           hexField(heater, 4);
+}
+
+std::optional<int> readHex16(std::string_view digits) {
+    unsigned v = 0;
+    for (char c : digits) {
+        unsigned d;
+        if (c >= '0' && c <= '9') {
+            d = static_cast<unsigned>(c - '0');
+        } else if (c >= 'A' && c <= 'F') {
+            d = static_cast<unsigned>(c - 'A' + 10);
+        } else if (c >= 'a' && c <= 'f') {
+            d = static_cast<unsigned>(c - 'a' + 10);
+        } else {
+            return std::nullopt;
+        }
+        v = (v << 4) | d;
+    }
+    if (digits.size() == 4) {
+        return static_cast<int>(static_cast<std::int16_t>(static_cast<std::uint16_t>(v)));
+    }
+    return static_cast<int>(v);
+}
+
+namespace {
+
+std::string_view field(std::string_view s, std::size_t start, std::size_t len) {
+    if (start >= s.size()) {
+        return {};
+    }
+    return s.substr(start, len);
+}
+
+std::optional<int> readDecimalIndex(std::string_view digits) {
+    int v = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
+}  // namespace
+
+ResultFields splitResult(std::string_view result) {
+    ResultFields r;
+    r.statusText = std::string(field(result, 0, 2));
+    if (auto st = readHex16(r.statusText)) {
+        r.status = *st;
+    } else {
+        r.valid = false;
+        r.problem = "status \"" + r.statusText + "\" is not hexadecimal";
+    }
+    for (int n = 1; n <= 9; ++n) {
+        const auto text = field(result, static_cast<std::size_t>(4 * (n - 1) + 2), 4);
+        r.text[static_cast<std::size_t>(n - 1)] = std::string(text);
+        if (n <= 8) {
+            auto v = readHex16(text);
+            if (!v) {
+                if (r.valid) {
+                    r.valid = false;
+                    r.problem = "field " + std::to_string(n) + " \"" + std::string(text) +
+                                "\" is not hexadecimal";
+                }
+                v = 0;
+            }
+            r.value[static_cast<std::size_t>(n - 1)] = *v;
+        } else {
+            const auto ga = readDecimalIndex(field(text, 0, 2));
+            const auto gs = readDecimalIndex(text.size() > 2 ? text.substr(2) : std::string_view{});
+            if (ga && gs && *ga <= 7 && *gs <= 7) {
+                r.gainIndexA = *ga;
+                r.gainIndexS = *gs;
+            } else if (r.valid) {
+                r.valid = false;
+                r.problem = "range field \"" + std::string(text) + "\" is not two indices 0..7";
+            }
+        }
+    }
+    return r;
+}
+
+}  // namespace ostrino

@@ -1,0 +1,341 @@
+#include "link/instrument_link.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/numbers.h"
+
+namespace ostrino {
+
+namespace {
+
+// A value rounded for the debug window; a value too large to round is shown as it is.
+std::string shown(double v, int decimals) {
+    const auto rounded = Decimals(v, decimals);
+    return numberText(rounded ? *rounded : v);
+}
+
+bool rowInMatrix(int i) {
+    return i >= 0 && i < MeasMatrix::kRows;
+}
+
+}  // namespace
+
+InstrumentLink::InstrumentLink(ConsoleState& state, FrmComModel& com, SerialPort& port,
+                               Clock& clock, Dialogs& dialogs)
+    : state_(state), com_(com), port_(port), clock_(clock), dialogs_(dialogs) {}
+
+std::string InstrumentLink::ComposeMeasString(int i, std::string_view strCommand) {
+    if (!rowInMatrix(i)) {
+        return {};
+    }
+    const auto& m = state_.dblMeasMatrix;
+    const auto& cal = state_.cal;
+    const double va = m(i, MeasMatrix::Va);
+    const double vs = m(i, MeasMatrix::Vs);
+    const double vg = m(i, MeasMatrix::Vg);
+    const double vh = m(i, MeasMatrix::Vh);
+    const double heaterSupply = state_.chkExtVheat ? state_.dblVheatExt : state_.dblVsupply;
+
+    const int codes[4] = {
+        anodeCode(va, state_.dblVsupply, cal.rHv(), cal.dblCalVar(1)),
+        anodeCode(vs, state_.dblVsupply, cal.rHv(), cal.dblCalVar(2)),
+        gridCode(vg, cal),
+        heaterCode(vh, heaterSupply),
+    };
+    const double values[4] = {va, vs, vg, vh};
+    const int decimals[4] = {1, 1, 2, 2};
+    for (std::size_t f = 0; f < 4; ++f) {
+        com_.lblValue[f] = shown(values[f], decimals[f]);
+        com_.lblInteger[f] = std::to_string(codes[f]);
+        com_.lblString[f] = hexField(codes[f], 4);
+    }
+    return pointString(strCommand, codes[0], codes[1], codes[2], codes[3]);
+}
+
+void InstrumentLink::SndSettings(bool& blnFault) {
+    const std::string s = settingsString(state_.cboIaRange, state_.cboIsRange, state_.cboAverage,
+                                         state_.cboCompliance);
+    com_.lblCompliance = s.substr(10, 2);
+    com_.lblAverage = s.substr(12, 2);
+    com_.lblIsGain = s.substr(14, 2);
+    com_.lblIaGain = s.substr(16, 2);
+    SndString(s, blnFault);
+}
+
+void InstrumentLink::SetFilament(double dblHeaterVoltage, bool& blnFault) {
+    for (std::size_t f = 0; f < 3; ++f) {
+        com_.lblValue[f] = "0";
+        com_.lblInteger[f] = "0";
+        com_.lblString[f] = "0000";
+    }
+    const double supply = state_.chkExtVheat ? state_.dblVheatExt : state_.dblVsupply;
+    const int code = heaterCode(dblHeaterVoltage, supply);
+    com_.lblValue[3] = shown(dblHeaterVoltage, 2);
+    com_.lblInteger[3] = std::to_string(code);
+    com_.lblString[3] = hexField(code, 4);
+    SndString(heaterString(code), blnFault);
+}
+
+void InstrumentLink::DeComposeString(int i, std::string_view strResultString, bool& blnFault) {
+    const ResultFields r = splitResult(strResultString);
+    if (!r.valid || !rowInMatrix(i)) {
+        // An answer that cannot be read is a broken link, not a measurement.
+        if (!blnFault) {
+            fault(blnFault, "Error, Ostrino sent a result that cannot be read (" + r.problem + ")");
+        }
+        return;
+    }
+    auto& m = state_.dblMeasMatrix;
+    const auto& cal = state_.cal;
+    const double rHv = cal.rHv();
+
+    com_.lblStat = std::to_string(r.status);
+    if (r.status == kComplianceStatus) {
+        state_.blnCompliance = true;
+    }
+
+    double vaMeas = 0.0;
+    double vsMeas = 0.0;
+    for (std::size_t n = 0; n < 8; ++n) {
+        const double x = r.value[n];
+        double v = 0.0;
+        switch (n + 1) {
+            case 1:
+            case 2:
+                v = x * 5.0 / 1024.0 * 1000.0 * cal.dblCalVar(3) / kRSense;
+                break;
+            case 3:
+            case 4:
+                v = x * 5.0 / 1024.0 * 1000.0 * cal.dblCalVar(4) / kRSense;
+                break;
+            case 5:
+                v = vaMeas =
+                    x * 5.0 / 1024.0 * (kRTop + rHv) / (rHv * cal.dblCalVar(1)) - state_.dblVsupply;
+                break;
+            case 6:
+                v = vsMeas =
+                    x * 5.0 / 1024.0 * (kRTop + rHv) / (rHv * cal.dblCalVar(2)) - state_.dblVsupply;
+                break;
+            case 7:
+                v = state_.dblVsupplyMeas =
+                    x * 5.0 / 1024.0 * (6800.0 + 1800.0) / 1800.0 * cal.dblCalVar(5);
+                break;
+            default:
+                v = 5.0 + 5.0 * (47000.0 + 2000.0) / 2000.0 * (x / 1024.0 - 1.0);
+                break;
+        }
+        if (n == 0) {
+            m(i, MeasMatrix::Ia) = v;
+        } else if (n == 2) {
+            m(i, MeasMatrix::Is) = v;
+        }
+        com_.lblStr[n] = r.text[n];
+        com_.lblInt[n] = std::to_string(r.value[n]);
+        com_.lblVal[n] = shown(v, 1);
+    }
+
+    const double gainA = kGainTable[static_cast<std::size_t>(r.gainIndexA)];
+    const double gainS = kGainTable[static_cast<std::size_t>(r.gainIndexS)];
+    com_.lblIaRetGainHex = r.text[8].substr(0, std::min<std::size_t>(2, r.text[8].size()));
+    com_.lblIsRetGainHex = r.text[8].size() > 2 ? r.text[8].substr(2) : std::string();
+    com_.lblIaRetGainDec = numberText(gainA);
+    com_.lblIsRetGainDec = numberText(gainS);
+
+    double divisor;
+    if (state_.cboAverage == 6) {
+        divisor = kAutoAverageTable[static_cast<std::size_t>(std::max(r.gainIndexA, r.gainIndexS))];
+    } else if (state_.cboAverage >= 0 && state_.cboAverage < 6) {
+        divisor = std::ldexp(1.0, state_.cboAverage);
+    } else {
+        divisor = 1.0;
+    }
+    com_.lblActualAverage = numberText(divisor);
+
+    m(i, MeasMatrix::Ia) /= divisor;
+    m(i, MeasMatrix::Is) /= divisor;
+    com_.lblVal[0] = shown(m(i, MeasMatrix::Ia), 1);
+    com_.lblVal[2] = shown(m(i, MeasMatrix::Is), 1);
+    m(i, MeasMatrix::Ia) /= gainA;
+    m(i, MeasMatrix::Is) /= gainS;
+
+    if (com_.chkcorrection) {
+        m(i, MeasMatrix::Va) =
+            vaMeas - m(i, MeasMatrix::Ia) / 1000.0 * kRSense - cal.dblCalVar(7) * 0.6;
+        m(i, MeasMatrix::Vs) =
+            vsMeas - m(i, MeasMatrix::Is) / 1000.0 * kRSense - cal.dblCalVar(7) * 0.6;
+    }
+    com_.refreshNow();
+}
+
+bool InstrumentLink::waitForChar(double seconds) {
+    const double deadline = clock_.now() + seconds;
+    while (port_.charsWaiting() == 0) {
+        const double remaining = deadline - clock_.now();
+        if (remaining <= 0.0) {
+            return false;
+        }
+        port_.waitForChar(remaining);
+    }
+    return true;
+}
+
+void InstrumentLink::fault(bool& blnFault, const std::string& message) {
+    dialogs_.message(message, MessageIcon::Exclamation);
+    blnFault = true;
+    recoveryPending_ = true;
+}
+
+bool InstrumentLink::openPort() {
+    if (port_.isOpen()) {
+        return true;
+    }
+    std::string error;
+    if (!port_.open(state_.cal.intCOMport, error)) {
+        openProblem_ = "The serial port could not be opened (" + error + ")";
+        return false;
+    }
+    openProblem_.clear();
+    return true;
+}
+
+bool InstrumentLink::ensureOpen(bool& blnFault) {
+    if (port_.isOpen()) {
+        return true;
+    }
+    if (!openPort()) {
+        blnFault = true;
+        return false;
+    }
+    if (recoveryPending_) {
+        recover();
+    }
+    return true;
+}
+
+void InstrumentLink::recover() {
+    port_.write(std::string(1, kEscChar));
+    const double deadline = clock_.now() + kRecoveryDrainTime;
+    for (;;) {
+        char c;
+        while (port_.readChar(c)) {
+        }
+        const double remaining = deadline - clock_.now();
+        if (remaining <= 0.0) {
+            break;
+        }
+        port_.waitForChar(remaining);
+    }
+    recoveryPending_ = false;
+}
+
+void InstrumentLink::SndString(std::string_view strCommandString, bool& blnFault) {
+    if (blnFault || !ensureOpen(blnFault)) {
+        return;
+    }
+    com_.lblStringSend.clear();
+    com_.lblStringEcho.clear();
+    com_.refreshNow();
+    for (std::size_t pos = 0; pos < static_cast<std::size_t>(kCommandLength) && !blnFault; ++pos) {
+        // A string shorter than a command runs out of characters and ends on the
+        // missing echo.
+        const bool haveChar = pos < strCommandString.size();
+        const char sent = haveChar ? strCommandString[pos] : '\0';
+        if (haveChar) {
+            com_.lblStringSend += sent;
+            com_.refreshNow();
+            port_.write(std::string_view(&sent, 1));
+        }
+        if (waitForChar(kEchoTimeout)) {
+            char echo = '\0';
+            port_.readChar(echo);
+            com_.lblStringEcho += echo;
+            com_.refreshNow();
+            if (!haveChar || echo != sent) {
+                fault(blnFault, "Error, Ostrino echoed the wrong character");
+            }
+        } else {
+            fault(blnFault, "Error, Ostrino failed to echo character in reasonable time");
+        }
+    }
+}
+
+void InstrumentLink::RecString(std::string& strResultString, bool& blnFault) {
+    strResultString.clear();
+    for (int pos = 0; pos < kResultLength && !blnFault; ++pos) {
+        if (port_.isOpen() && waitForChar(kResultCharTimeout)) {
+            char c = '\0';
+            port_.readChar(c);
+            strResultString += c;
+        } else {
+            fault(blnFault, "Error, The result string from the Ostrino was interrupted");
+        }
+    }
+}
+
+void InstrumentLink::SndEsc() {
+    if (!openPort()) {
+        reportConnectionFault();
+        return;
+    }
+    if (recoveryPending_) {
+        // This esc is the recovery: drop whatever the instrument still had to say.
+        recover();
+    } else {
+        port_.write(std::string(1, kEscChar));
+    }
+}
+
+bool InstrumentLink::DoPing() {
+    bool blnFault = false;
+    SndSettings(blnFault);
+    if (!blnFault) {
+        SndString(pingString(), blnFault);
+    }
+    if (!blnFault) {
+        std::string result;
+        RecString(result, blnFault);
+        DeComposeString(999, result, blnFault);
+    }
+    if (!blnFault) {
+        const double v = state_.dblVsupplyMeas;
+        if (v < 17.0) {
+            dialogs_.message("Supply voltage too low, Vsup set to default 19.0 V");
+            state_.dblVsupply = 19.0;
+        } else if (v > 22.0) {
+            dialogs_.message("Supply voltage too high, Vsup set to default 19.0 V");
+            state_.dblVsupply = 19.0;
+        } else {
+            state_.dblVsupply = v;
+        }
+        return true;
+    }
+    reportConnectionFault();
+    if (onGroundState) {
+        onGroundState();
+    } else {
+        closePort();
+    }
+    return false;
+}
+
+void InstrumentLink::closePort() {
+    if (port_.isOpen()) {
+        port_.close();
+    }
+}
+
+std::string InstrumentLink::takeConnectionMessage() {
+    std::string text = kConnectionMessage;
+    if (!openProblem_.empty()) {
+        text += "\n\n" + openProblem_ + ".";
+        openProblem_.clear();
+    }
+    return text;
+}
+
+void InstrumentLink::reportConnectionFault() {
+    dialogs_.message(takeConnectionMessage(), MessageIcon::Exclamation);
+}
+
+}  // namespace ostrino

@@ -1,0 +1,80 @@
+#pragma once
+// The instrument link: composing and decomposing the instrument's strings with the
+// calibration record, and carrying them over the serial port with the echo check.
+//
+// Every command character is sent singly and must come back from the instrument within
+// 2 s before the next one goes out; a result is read character by character, each
+// within 10 s. Waits block on the port against the monotonic clock, never spinning.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "common/console_state.h"
+#include "link/command_strings.h"
+#include "link/frm_com_model.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/serial_port.h"
+
+namespace ostrino {
+
+inline constexpr const char* kConnectionMessage =
+    "Fix Connection with Ostrino and Restart Measurement";
+inline constexpr double kEchoTimeout = 2.0;
+inline constexpr double kResultCharTimeout = 10.0;
+inline constexpr double kRecoveryDrainTime = 0.1;
+
+class InstrumentLink {
+  public:
+    InstrumentLink(ConsoleState& state, FrmComModel& com, SerialPort& port, Clock& clock,
+                   Dialogs& dialogs);
+
+    // The ground state of the measurement engine; called by DoPing after a fault.
+    std::function<void()> onGroundState;
+
+    // Builds the "10" or "20" string from row i of the matrix.
+    std::string ComposeMeasString(int i, std::string_view strCommand);
+    void SndSettings(bool& blnFault);
+    void SetFilament(double dblHeaterVoltage, bool& blnFault);
+    // Decomposes a result into row i. A result that cannot be read (a field with
+    // non-hex characters, a range index outside 0..7) sets blnFault and changes nothing.
+    void DeComposeString(int i, std::string_view strResultString, bool& blnFault);
+
+    void SndString(std::string_view strCommandString, bool& blnFault);
+    void RecString(std::string& strResultString, bool& blnFault);
+    void SndEsc();
+    // Settings and ping; true when the exchange succeeded. After a fault it shows the
+    // connection message and calls the ground state.
+    bool DoPing();
+
+    bool portOpen() const { return port_.isOpen(); }
+    void closePort();
+
+    // The connection message, with the reason when the port could not be opened; taking
+    // it clears the reason.
+    std::string takeConnectionMessage();
+    // Shows the connection message (exclamation icon).
+    void reportConnectionFault();
+
+    // After a communication fault the instrument may hold a partial command; the next
+    // opening of the port sends the esc character first and drops whatever comes back.
+    bool recoveryPending() const { return recoveryPending_; }
+
+  private:
+    bool openPort();
+    bool ensureOpen(bool& blnFault);
+    void recover();
+    bool waitForChar(double seconds);
+    void fault(bool& blnFault, const std::string& message);
+
+    ConsoleState& state_;
+    FrmComModel& com_;
+    SerialPort& port_;
+    Clock& clock_;
+    Dialogs& dialogs_;
+    bool recoveryPending_ = false;
+    std::string openProblem_;
+};
+
+}  // namespace ostrino

@@ -1,0 +1,105 @@
+// The real serial code against ostrino-sim on a pseudo-terminal.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include "link/instrument_link.h"
+#include "measure/ground_state.h"
+#include "platform/qt/qt_clock.h"
+#include "platform/qt/qt_serial_port.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/sim_process.h"
+
+namespace ostrino {
+namespace {
+
+struct PtyBench {
+    explicit PtyBench(const std::string& device)
+        : port(device), link(state, com, port, clock, dialogs) {
+        link.onGroundState = [this] { GotoGroundState(state, link); };
+    }
+    QtClock clock;
+    test::ScriptedDialogs dialogs;
+    ConsoleState state;
+    FrmComModel com;
+    QtSerialPort port;
+    InstrumentLink link;
+};
+
+TEST(Pty, PingThroughTheRealSerialPort) {
+    test::SimProcess sim(OSTRINO_SIM_PATH, {"--supply", "19.47", "--line-rate"});
+    ASSERT_FALSE(sim.device().empty());
+    PtyBench b(sim.device());
+    EXPECT_TRUE(b.link.DoPing()) << (b.dialogs.messages.empty() ? "" : b.dialogs.messages[0].text);
+    EXPECT_TRUE(b.dialogs.messages.empty());
+    EXPECT_NEAR(b.state.dblVsupply, 19.47, 0.03);
+    EXPECT_EQ(b.com.lblStringEcho, pingString());
+
+    // A whole point: heater, then measure.
+    bool fault = false;
+    b.link.SetFilament(6.3, fault);
+    auto& m = b.state.dblMeasMatrix;
+    m(0, MeasMatrix::Va) = 200.0;
+    m(0, MeasMatrix::Vs) = 200.0;
+    m(0, MeasMatrix::Vg) = -2.0;
+    m(0, MeasMatrix::Vh) = 6.3;
+    b.link.SndString(b.link.ComposeMeasString(0, "10"), fault);
+    std::string result;
+    b.link.RecString(result, fault);
+    ASSERT_FALSE(fault);
+    EXPECT_EQ(result.size(), 38u);
+    b.link.DeComposeString(0, result, fault);
+    EXPECT_FALSE(fault);
+    EXPECT_GT(m(0, MeasMatrix::Ia), 0.5);  // a warm valve conducts at -2 V
+    EXPECT_NEAR(m(0, MeasMatrix::Va), 200.0, 3.0);
+}
+
+TEST(Pty, SilentInstrumentTimesOutInTwoSeconds) {
+    test::SimProcess sim(OSTRINO_SIM_PATH, {"--fault", "silent"});
+    ASSERT_FALSE(sim.device().empty());
+    PtyBench b(sim.device());
+    const double t0 = b.clock.now();
+    EXPECT_FALSE(b.link.DoPing());
+    const double waited = b.clock.now() - t0;
+    EXPECT_GE(waited, 1.99);
+    EXPECT_LT(waited, 2.5);
+    ASSERT_EQ(b.dialogs.messages.size(), 2u);
+    EXPECT_EQ(b.dialogs.messages[1].text, kConnectionMessage);
+    EXPECT_FALSE(b.link.portOpen());
+}
+
+TEST(Pty, CommandLinePingPrintsTheSupplyVoltage) {
+    test::SimProcess sim(OSTRINO_SIM_PATH, {"--supply", "19.47"});
+    ASSERT_FALSE(sim.device().empty());
+    QProcess console;
+    console.start(OSTRINO_CONSOLE_PATH,
+                  {"--serial", QString::fromStdString(sim.device()), "--ping"});
+    ASSERT_TRUE(console.waitForFinished(20000));
+    EXPECT_EQ(console.exitCode(), 0) << console.readAllStandardError().toStdString();
+    const QString out = QString::fromLocal8Bit(console.readAllStandardOutput());
+    EXPECT_TRUE(QRegularExpression("^Supply voltage: 19\\.4\\d V\\n$").match(out).hasMatch())
+        << out.toStdString();
+}
+
+TEST(Pty, CommandLinePingOnAMissingPortExitsOne) {
+    QProcess console;
+    console.start(OSTRINO_CONSOLE_PATH, {"--serial", "/dev/ostrino-not-there", "--ping"});
+    ASSERT_TRUE(console.waitForFinished(20000));
+    EXPECT_EQ(console.exitCode(), 1);
+    const QString err = QString::fromLocal8Bit(console.readAllStandardError());
+    EXPECT_TRUE(err.startsWith(kConnectionMessage)) << err.toStdString();
+    EXPECT_TRUE(err.contains("/dev/ostrino-not-there"));
+    EXPECT_EQ(err.count('\n'), 1);  // one message, one line
+}
+
+}  // namespace
+}  // namespace ostrino
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
