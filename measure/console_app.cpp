@@ -1,0 +1,32 @@
+#include "measure/console_app.h"
+
+#include "measure/ground_state.h"
+#include "platform/qt/qt_serial_port.h"
+#include "sim/sim_serial_port.h"
+
+namespace ostrino {
+
+namespace {
+
+std::unique_ptr<SerialPort> makePort(const CommandLine& cl, Clock& clock) {
+    if (cl.simulate) {
+        sim::SimOptions options;
+        if (!cl.valve.empty()) {
+            options.valve = cl.valve;
+        }
+        // Behave like the real thing on the wire: 9600 baud and a short measurement.
+        options.lineRate = true;
+        options.measureTime = 0.02;
+        return std::make_unique<sim::SimSerialPort>(options, clock);
+    }
+    return std::make_unique<QtSerialPort>(cl.serialDevice);
+}
+
+}  // namespace
+
+ConsoleApp::ConsoleApp(const CommandLine& cl, Clock& clock, Dialogs& dialogs)
+    : port(makePort(cl, clock)), link(*state, com, *port, clock, dialogs) {
+    link.onGroundState = [this] { GotoGroundState(*state, link); };
+}
+
+}  // namespace ostrino

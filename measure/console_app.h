@@ -1,0 +1,26 @@
+#pragma once
+// The parts of the running console, wired together once: the lasting state, the serial
+// port (real or simulated), the clock, the dialogs and the instrument link.
+
+#include <memory>
+
+#include "common/console_state.h"
+#include "link/frm_com_model.h"
+#include "link/instrument_link.h"
+#include "measure/command_line.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/serial_port.h"
+
+namespace ostrino {
+
+struct ConsoleApp {
+    ConsoleApp(const CommandLine& cl, Clock& clock, Dialogs& dialogs);
+
+    std::unique_ptr<ConsoleState> state = std::make_unique<ConsoleState>();
+    FrmComModel com;
+    std::unique_ptr<SerialPort> port;
+    InstrumentLink link;
+};
+
+}  // namespace ostrino

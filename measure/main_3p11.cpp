@@ -1,0 +1,81 @@
+// Ostrino_3p11: the console of the third-generation instrument.
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/numbers.h"
+#include "measure/command_line.h"
+#include "measure/console_app.h"
+#include "measure/form1.h"
+#include "platform/qt/qt_clock.h"
+#include "platform/qt/qt_dialogs.h"
+
+namespace {
+
+int runPing(const ostrino::CommandLine& cl, int argc, char** argv) {
+    QCoreApplication qapp(argc, argv);
+    ostrino::QtClock clock;
+    ostrino::HeadlessDialogs dialogs;
+    ostrino::ConsoleApp app(cl, clock, dialogs);
+    if (!app.link.DoPing()) {
+        return 1;
+    }
+    app.link.closePort();
+    const auto shown = ostrino::Decimals(app.state->dblVsupply, 2);
+    std::printf("Supply voltage: %.2f V\n", shown ? *shown : app.state->dblVsupply);
+    return 0;
+}
+
+bool haveDisplay() {
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && platform != "xcb" && platform != "wayland") {
+        return true;  // offscreen, vnc, ... need no display
+    }
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const ostrino::CommandLine cl = ostrino::parseCommandLine(args);
+    if (!cl.error.empty()) {
+        std::fprintf(stderr, "Ostrino_3p11: %s\n%s", cl.error.c_str(),
+                     ostrino::usageText("Ostrino_3p11").c_str());
+        return 2;
+    }
+    if (cl.help) {
+        std::fputs(ostrino::usageText("Ostrino_3p11").c_str(), stdout);
+        return 0;
+    }
+    if (cl.version) {
+        std::puts("Ostrino_3p11 3.11");
+        return 0;
+    }
+    if (cl.ping) {
+        return runPing(cl, argc, argv);
+    }
+#ifndef Q_OS_WIN
+    if (!haveDisplay()) {
+        std::fputs(
+            "Ostrino_3p11: no display is available (DISPLAY is not set), so the window cannot "
+            "open.\nRun it on a desktop, under Xvfb (xvfb-run), or use --ping.\n",
+            stderr);
+        return 2;
+    }
+#endif
+    QApplication qapp(argc, argv);
+    ostrino::QtClock clock;
+    ostrino::QtDialogs dialogs;
+    ostrino::ConsoleApp app(cl, clock, dialogs);
+    ostrino::Form1 form(app);
+    dialogs.setParent(&form);
+    form.show();
+    const int rc = QApplication::exec();
+    app.link.closePort();
+    return rc;
+}
