@@ -2,7 +2,8 @@
 // The lasting state of the third-generation console: what the main window owns for
 // the whole run and every subsystem reads or writes by reference. Nobody keeps a copy.
 
-#include <memory>
+#include <array>
+#include <string>
 
 #include "common/calibration.h"
 #include "common/meas_matrix.h"
@@ -19,9 +20,59 @@ enum MeasState : int {
     kMeasuring = 5,     // sweep or quick test running
 };
 
+// The sweep settings of the main window and the defaults and limits that the measurement
+// type installs.
+struct MeasSettings {
+    static constexpr int kMaxVar2 = 21;
+
+    int intMeasType = 0;
+    double dblVar1Start = -10.0;
+    double dblVar1Stop = 0.0;
+    int intVar1Nintv = 10;
+    std::array<double, kMaxVar2> dblVar2Values{200.0};
+    int intVar2Count = 1;
+    std::string strVar2;
+    double dblConst1 = 200.0;
+    double dblConst2 = 6.3;
+    double dblDelay = 0.0;
+    double dblHeaterSave = 6.3;  // last heater voltage entered as a constant
+
+    double dblVar1StartDef = -10.0, dblVar1StartMin = -50.0;
+    double dblVar1StopDef = 0.0, dblVar1StopMax = 0.0;
+    int intVar1NintvDef = 10, intVar1NintvMax = 100;
+    double dblVar2Def = 200.0, dblVar2Min = 2.0, dblVar2Max = 300.0;
+    double dblConst1Def = 200.0, dblConst1Min = 2.0, dblConst1Max = 300.0;
+    double dblConst2Def = 6.3, dblConst2Min = 0.0, dblConst2Max = 19.5;
+    double dblDelayDef = 0.0, dblDelayMin = 0.0, dblDelayMax = 300.0;
+};
+
+// What the graph shows: axis ranges, divisions and the x variable.
+struct GraphSettings {
+    double dblXmin = 0.0, dblXmax = 200.0;
+    int intXmajor = 4;
+    double dblXminDefault = 0.0, dblXmaxDefault = 200.0;
+    int intXmajorDefault = 4;
+    double dblXminLimit = -60.0, dblXmaxLimit = 0.0;
+
+    double dblY1min = 0.0, dblY1max = 200.0;
+    int intY1major = 4;
+    double dblY1minDefault = 0.0, dblY1maxDefault = 200.0;
+    int intY1majorDefault = 4;
+
+    double dblY2min = 0.0, dblY2max = 200.0;
+    int intY2major = 4;
+    double dblY2minDefault = 0.0, dblY2maxDefault = 200.0;
+    int intY2majorDefault = 4;
+
+    int intXcol = 4;  // matrix column of the x variable
+    std::string strXname = "Control Grid (V)";
+};
+
 struct ConsoleState {
     CalibrationRecord cal;
     MeasMatrix dblMeasMatrix;
+    MeasSettings meas;
+    GraphSettings graph;
 
     int intMeasStat = kGround;
     int progressBar1 = 0;  // heater ramp, percent of the target heater voltage
@@ -29,6 +80,8 @@ struct ConsoleState {
     double dblVsupply = 19.0;     // supply voltage used in every conversion
     double dblVsupplyMeas = 0.0;  // supply voltage of the last result
     bool blnCompliance = false;   // a result reported current compliance
+    bool blnCursor = false;       // the graph shows the cursor read-out
+    bool blnLoaded = false;       // the main window has finished loading
 
     // Instrument settings chosen in the main window (list indexes).
     int cboIaRange = 8;     // 8 = "Automatic"

@@ -1,0 +1,74 @@
+#pragma once
+// The controls of the main window as plain data: what the logic reads and writes, and what
+// the window shows. The window copies user input in here and refreshes from it.
+
+#include <functional>
+#include <string>
+
+namespace ostrino {
+
+struct Form1Model {
+    // Frame "Measurement Set-Up".
+    int cboMeasType = 0;
+    std::string txtMeasStart;
+    std::string txtMeasStop;
+    std::string txtMeasNintv;
+    std::string txtVar2;
+    std::string txtConst1;
+    std::string txtConst2;
+    std::string txtDelay;
+    bool chkMeasLog = false;
+    std::string lblNameVar1 = "Vg";
+    std::string txtNameVar1 = "   Vg";
+    std::string lblNameVar2 = "Va";
+    std::string lblNameConst1 = "Vs";
+    std::string lblNameConst2 = "Vh";
+    bool txtConst2Visible = true;  // and its caption lblNameConst2
+
+    // Run controls.
+    std::string cmdMeasStartCaption = "Heater on !";
+    bool cmdMeasStartEnabled = true;
+    bool cmdMeasStartVisible = true;
+    bool lblInProgressVisible = false;
+    bool chkBeep = false;
+
+    // Frame "Miscellaneous".
+    std::string txtVheat = "19.5";
+    bool txtVheatVisible = false;
+
+    // Graph pane.
+    std::string txtXmin, txtXmax, txtXmajor;
+    std::string txtY1min, txtY1max, txtY1major;
+    std::string txtY2min, txtY2max, txtY2major;
+    std::string txtDegree = "3";
+    std::string txtPmax = "0";
+    std::string txtTitle = "Title";
+    int cboY1Var = 1, cboY2Var = 0;
+    int cboXScale = 0, cboY1Scale = 0, cboY2Scale = 0;
+    int cboY1Line = 1, cboY2Line = 2;
+    int cboY1Marker = 1, cboY2Marker = 4;
+    int titlePlacement = 0;  // optTitleOff, optTitleTop, optTitleGraph
+    bool chkColor = true;
+    bool chkGrid = true;
+    bool chkKeepPlot = false;
+    std::string lblY1Unit = "mA";
+    std::string lblY2Unit;
+};
+
+// What the measurement logic asks of the rest of the main window. Each hook may be empty.
+struct Form1Hooks {
+    std::function<void()> ClearCurves;        // mark the current sweep and the fits empty
+    std::function<void()> UpdateGraphFields;  // graph settings into the graph boxes
+    std::function<void()> ReadGraphFields;    // graph boxes into the graph settings
+    std::function<void()> CheckGraphFields;   // graph limits, one message per call
+    std::function<void()> DrawPicture;        // redraw the graph
+    std::function<void()> Refresh;            // widgets from the model, now
+
+    static void call(const std::function<void()>& hook) {
+        if (hook) {
+            hook();
+        }
+    }
+};
+
+}  // namespace ostrino

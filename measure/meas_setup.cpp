@@ -1,0 +1,426 @@
+#include "measure/meas_setup.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string_view>
+
+#include "common/meas_matrix.h"
+#include "common/numbers.h"
+
+namespace ostrino {
+
+namespace {
+
+// A default or limit: a plain number, or one of the values that depend on the hardware, the
+// heater supply or the last heater voltage typed, resolved when the type is selected.
+struct Bound {
+    enum Kind { Fixed, Vmax, VhMax, HeaterSave };
+    Kind kind = Fixed;
+    double value = 0.0;
+};
+constexpr Bound fixed(double v) {
+    return {Bound::Fixed, v};
+}
+constexpr Bound kVmax{Bound::Vmax};
+constexpr Bound kVhMax{Bound::VhMax};
+constexpr Bound kHeaterSave{Bound::HeaterSave};
+
+struct Setting {
+    Bound def, min, max;
+};
+
+// Var1: start default / minimum, stop default / maximum, default number of intervals.
+struct Sweep {
+    Bound startDef, startMin, stopDef, stopMax;
+    int intervals;
+};
+
+struct GraphDefaults {
+    const char* xName;
+    int xCol;
+    int steppingCol;
+    double xMin, xMax;            // current range and its defaults
+    double xLimitMin, xLimitMax;  // the permitted range, whatever the hardware
+    int xMajor, xMajorDefault;
+    double yUpper;  // upper end of both y axes
+};
+
+struct MeasType {
+    const char* var1;
+    const char* var2;
+    const char* const1;
+    const char* const2;  // nullptr: the second constant is hidden
+    Sweep sweep;
+    Setting var2Setting, const1Setting, const2Setting;
+    double delay;
+    GraphDefaults graph;
+};
+
+using C = MeasMatrix::Column;
+
+constexpr Sweep kGridSweep{fixed(-10), fixed(-50), fixed(0), fixed(0), 10};
+constexpr Sweep kPlateSweep30{fixed(2), fixed(2), fixed(200), kVmax, 30};
+constexpr Sweep kPlateSweep10{fixed(2), fixed(2), fixed(200), kVmax, 10};
+constexpr Sweep kPositiveGridSweep{fixed(2), fixed(2), fixed(50), kVmax, 10};
+constexpr Sweep kHeaterSweep{fixed(0), fixed(0), fixed(6.3), kVhMax, 10};
+
+constexpr Setting plate(double def) {
+    return {fixed(def), fixed(2), kVmax};
+}
+constexpr Setting grid(double def) {
+    return {fixed(def), fixed(-50), fixed(0)};
+}
+constexpr Setting kHeater{kHeaterSave, fixed(0), kVhMax};
+constexpr Setting kFactorK{fixed(0.5), fixed(0), fixed(1)};
+constexpr Setting kFactorSfb{fixed(0.001), fixed(0.000001), fixed(1)};
+// A hidden second constant is not used by the sweep; zero keeps the record independent of
+// the type selected before.
+constexpr Setting kUnused{fixed(0), fixed(0), fixed(0)};
+
+constexpr GraphDefaults graphOf(const char* xName, int xCol, int steppingCol, double yUpper) {
+    return {xName, xCol, steppingCol, 0, 200, 0, 400, 4, 4, yUpper};
+}
+constexpr GraphDefaults gridGraph() {
+    return {"Control Grid (V)", C::Vg, C::Va, -10, 0, -60, 0, 10, 6, 10};
+}
+constexpr GraphDefaults heaterGraph(int steppingCol) {
+    return {"Heater (V)", C::Vh, steppingCol, 0, 7, 0, 20, 7, 5, 10};
+}
+
+constexpr std::array<MeasType, MeasSetup::kMeasTypeCount> kTypes{{
+    {"Vg", "Va", "Vs", "Vh", kGridSweep, plate(200), plate(200), kHeater, 0, gridGraph()},
+    {"Vg", "Va=Vs", "Vh", nullptr, kGridSweep, plate(200), kHeater, kUnused, 0, gridGraph()},
+    {"Va", "Vg", "Vs", "Vh", kPlateSweep30, grid(-1), plate(200), kHeater, 0,
+     graphOf("Anode Voltage (V)", C::Va, C::Vg, 200)},
+    {"Va", "Vs", "Vg", "Vh", kPlateSweep30, plate(200), grid(-10), kHeater, 0,
+     graphOf("Anode Voltage (V)", C::Va, C::Vs, 200)},
+    {"Va = Vs", "Vg", "Vh", nullptr, kPlateSweep10, grid(-1), kHeater, kUnused, 0,
+     graphOf("Anode and Screen (V)", C::Va, C::Vg, 10)},
+    {"Vs", "Vg", "Va", "Vh", kPlateSweep10, grid(-1), plate(200), kHeater, 0,
+     graphOf("Screen (V)", C::Vs, C::Vg, 10)},
+    {"+Vg", "Va", "Vg", "Vh", kPositiveGridSweep, plate(200), grid(0), kHeater, 0,
+     graphOf("Positive Grid (V)", C::Vs, C::Va, 10)},
+    {"Va", "+Vg", "Vg", "Vh", kPlateSweep30, plate(10), grid(0), kHeater, 0,
+     graphOf("Anode Voltage (V)", C::Va, C::Vs, 200)},
+    {"Vh", "Vg", "Va", "Vs", kHeaterSweep, grid(-1), plate(200), plate(200), 1, heaterGraph(C::Vg)},
+    {"Vh", "Va", "Vg", "Vs", kHeaterSweep, plate(200), grid(0), plate(200), 1, heaterGraph(C::Va)},
+    {"Vg", "Va", "k", "Vh", kGridSweep, plate(200), kFactorK, kHeater, 0, gridGraph()},
+    {"Va", "Vg", "k", "Vh", kPlateSweep30, grid(-1), kFactorK, kHeater, 0,
+     graphOf("Anode Voltage (V)", C::Va, C::Vg, 200)},
+    {"Va", "Vg", "Vs", "SFB", kPlateSweep30, grid(-1), plate(200), kFactorSfb, 0,
+     graphOf("Anode Voltage (V)", C::Va, C::Vg, 200)},
+}};
+
+// The Var1 caption as it stands, right-aligned, in the name box.
+std::string paddedName(std::string_view caption) {
+    if (caption == "Vg") {
+        return "   Vg";
+    }
+    if (caption == "+Vg") {
+        return " +Vg";
+    }
+    return "  " + std::string(caption);  // "Va", "Vs", "Vh", "Va = Vs"
+}
+
+}  // namespace
+
+MeasSetup::MeasSetup(ConsoleState& state, Form1Model& model, Dialogs& dialogs, Form1Hooks& hooks)
+    : state_(state), model_(model), dialogs_(dialogs), hooks_(hooks) {}
+
+const std::array<const char*, MeasSetup::kMeasTypeCount>& MeasSetup::measTypeNames() {
+    static constexpr std::array<const char*, kMeasTypeCount> kNames{
+        "I (Vg , Va) with Vs, Vh constant",
+        "I (Vg , Va=Vs) with Vh constant",
+        "I (Va , Vg) with Vs, Vh constant",
+        "I (Va , Vs) with Vg, Vh constant",
+        "I (Va=Vs , Vg) with Vh constant",
+        "I (Vs , Vg) with Va, Vh constant",
+        "I (Vs , Va) with Vg, Vh constant (+Vg mode)",
+        "I (Va , Vs) with Vg, Vh constant (+Vg mode)",
+        "I (Vh , Vg) with Va, Vs constant",
+        "I (Vh , Va) with Vg, Vs constant",
+        "I (Vg , Va) with Vs=UL(Va,k), Vh constant",
+        "I (Va , Vg) with Vs=UL(Va,k), Vh constant",
+        "I (Va , Vg) with Vs, Vh constant (Schade FB)",
+    };
+    return kNames;
+}
+
+double MeasSetup::vMax() const {
+    return state_.cal.intVersion == 1 ? 300.0 : 400.0;
+}
+
+double MeasSetup::vhMax() const {
+    return state_.chkExtVheat ? state_.dblVheatExt : 19.5;
+}
+
+void MeasSetup::SelectMeas() {
+    const double vmax = vMax();
+    const double vhmax = vhMax();
+    const auto resolve = [&](const Bound& b) {
+        switch (b.kind) {
+            case Bound::Vmax:
+                return vmax;
+            case Bound::VhMax:
+                return vhmax;
+            case Bound::HeaterSave:
+                return state_.meas.dblHeaterSave;
+            case Bound::Fixed:
+                break;
+        }
+        return b.value;
+    };
+
+    Form1Hooks::call(hooks_.ClearCurves);
+
+    auto& s = state_.meas;
+    if (s.intMeasType >= 0 && s.intMeasType < kMeasTypeCount) {
+        const MeasType& t = kTypes[static_cast<std::size_t>(s.intMeasType)];
+
+        model_.lblNameVar1 = t.var1;
+        model_.txtNameVar1 = paddedName(t.var1);
+        model_.lblNameVar2 = t.var2;
+        model_.lblNameConst1 = t.const1;
+        model_.lblNameConst2 = t.const2 ? t.const2 : "";
+        model_.txtConst2Visible = t.const2 != nullptr;
+        model_.chkMeasLog = false;
+
+        s.dblVar1StartDef = resolve(t.sweep.startDef);
+        s.dblVar1StartMin = resolve(t.sweep.startMin);
+        s.dblVar1StopDef = resolve(t.sweep.stopDef);
+        s.dblVar1StopMax = resolve(t.sweep.stopMax);
+        s.intVar1NintvDef = t.sweep.intervals;
+        s.intVar1NintvMax = 100;
+        s.dblVar2Def = resolve(t.var2Setting.def);
+        s.dblVar2Min = resolve(t.var2Setting.min);
+        s.dblVar2Max = resolve(t.var2Setting.max);
+        s.dblConst1Def = resolve(t.const1Setting.def);
+        s.dblConst1Min = resolve(t.const1Setting.min);
+        s.dblConst1Max = resolve(t.const1Setting.max);
+        s.dblConst2Def = resolve(t.const2Setting.def);
+        s.dblConst2Min = resolve(t.const2Setting.min);
+        s.dblConst2Max = resolve(t.const2Setting.max);
+        s.dblDelayDef = t.delay;
+        s.dblDelayMin = 0.0;
+        s.dblDelayMax = 300.0;
+
+        auto& g = state_.graph;
+        g.strXname = t.graph.xName;
+        g.intXcol = t.graph.xCol;
+        steppingColumn_ = t.graph.steppingCol;
+        g.dblXmin = g.dblXminDefault = t.graph.xMin;
+        g.dblXmax = g.dblXmaxDefault = t.graph.xMax;
+        g.dblXminLimit = t.graph.xLimitMin;
+        g.dblXmaxLimit = t.graph.xLimitMax;
+        g.intXmajor = t.graph.xMajor;
+        g.intXmajorDefault = t.graph.xMajorDefault;
+        g.dblY1min = g.dblY2min = 0.0;
+        g.dblY1max = g.dblY2max = t.graph.yUpper;
+        g.intY1major = g.intY2major = 10;
+        g.dblY1minDefault = g.dblY2minDefault = 0.0;
+        g.dblY1maxDefault = g.dblY2maxDefault = 200.0;
+        g.intY1majorDefault = g.intY2majorDefault = 4;
+        state_.blnCompliance = false;
+    }
+
+    s.dblVar1Start = s.dblVar1StartDef;
+    s.dblVar1Stop = s.dblVar1StopDef;
+    s.intVar1Nintv = s.intVar1NintvDef;
+    s.dblVar2Values[0] = s.dblVar2Def;
+    s.intVar2Count = 1;
+    s.dblConst1 = s.dblConst1Def;
+    s.dblConst2 = s.dblConst2Def;
+    s.dblDelay = s.dblDelayDef;
+
+    UpdateMeasFields();
+    Form1Hooks::call(hooks_.UpdateGraphFields);
+    Form1Hooks::call(hooks_.DrawPicture);
+}
+
+void MeasSetup::UpdateMeasFields() {
+    const auto& s = state_.meas;
+    model_.txtMeasStart = numberText(s.dblVar1Start);
+    model_.txtMeasStop = numberText(s.dblVar1Stop);
+    model_.txtMeasNintv = numberText(s.intVar1Nintv);
+    model_.txtConst1 = numberText(s.dblConst1);
+    model_.txtConst2 = numberText(s.dblConst2);
+    model_.txtDelay = numberText(s.dblDelay);
+    model_.txtVheat = numberText(state_.dblVheatExt);
+
+    // A count restored from elsewhere never reads past the array.
+    const int count = std::clamp(s.intVar2Count, 0, MeasSettings::kMaxVar2);
+    std::string var2;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) {
+            var2 += ' ';
+        }
+        var2 += numberText(s.dblVar2Values[static_cast<std::size_t>(i)]);
+    }
+    model_.txtVar2 = var2;
+
+    Form1Hooks::call(hooks_.Refresh);
+}
+
+void MeasSetup::ProcessVar2String() {
+    auto& s = state_.meas;
+    s.strVar2 = model_.txtVar2;
+
+    s.intVar2Count = 0;
+    bool overflowReported = false;
+    // Every single space separates two tokens, so "1  2" and "1 " hold an empty token; an
+    // empty text holds none.
+    const std::string_view text = s.strVar2;
+    for (std::size_t start = 0; !text.empty();) {
+        const std::size_t space = text.find(' ', start);
+        const std::string_view token = text.substr(start, space - start);
+
+        const std::optional<double> value = parseNumber(token);
+        if (!value) {
+            dialogs_.message("Stepping var contains non-numeric values");
+        } else if (*value < s.dblVar2Min) {
+            dialogs_.message("Stepping var has to be larger than " + numberText(s.dblVar2Min));
+        } else if (*value > s.dblVar2Max) {
+            dialogs_.message("Stepping var has to be smaller than " + numberText(s.dblVar2Max));
+        } else if (s.intVar2Count < MeasSettings::kMaxVar2) {
+            s.dblVar2Values[static_cast<std::size_t>(s.intVar2Count)] = *value;
+            ++s.intVar2Count;
+        } else if (!overflowReported) {
+            dialogs_.message("Only the first " + std::to_string(MeasSettings::kMaxVar2) +
+                             " stepping values are used");
+            overflowReported = true;
+        }
+
+        if (space == std::string_view::npos) {
+            break;
+        }
+        start = space + 1;
+    }
+
+    if (s.intVar2Count == 0) {
+        s.dblVar2Values[0] = s.dblVar2Def;
+        s.intVar2Count = 1;
+    }
+    UpdateMeasFields();
+}
+
+void MeasSetup::ProcessFields() {
+    auto& s = state_.meas;
+    const std::string const1 = "Const1 (" + model_.lblNameConst1 + ")";
+    const std::string const2 = "Const2 (" + model_.lblNameConst2 + ")";
+
+    if (auto v = readDouble(model_.txtConst1, const1)) {
+        s.dblConst1 = *v;
+    }
+    if (auto v = readDouble(model_.txtConst2, const2)) {
+        s.dblConst2 = *v;
+    }
+    if (auto v = readInteger(model_.txtDelay, "Delay")) {
+        s.dblDelay = *v;
+    }
+    if (auto v = readInteger(model_.txtMeasNintv, "Intervals")) {
+        s.intVar1Nintv = *v;
+    }
+    if (auto v = readDouble(model_.txtMeasStart, "Start")) {
+        s.dblVar1Start = *v;
+    }
+    if (auto v = readDouble(model_.txtMeasStop, "Stop")) {
+        s.dblVar1Stop = *v;
+    }
+    if (auto v = readDouble(model_.txtVheat, "Heater supply")) {
+        state_.dblVheatExt = *v;
+    }
+
+    Form1Hooks::call(hooks_.ReadGraphFields);
+    CheckMeasFields();
+    Form1Hooks::call(hooks_.CheckGraphFields);
+    Form1Hooks::call(hooks_.DrawPicture);
+}
+
+std::optional<double> MeasSetup::readDouble(const std::string& text, const std::string& field) {
+    const std::optional<double> v = parseNumber(text);
+    if (!v) {
+        dialogs_.message(field + ": \"" + text + "\" is not a number; the previous value is kept.");
+    }
+    return v;
+}
+
+std::optional<int> MeasSetup::readInteger(const std::string& text, const std::string& field) {
+    const std::optional<double> v = parseNumber(text);
+    if (!v) {
+        dialogs_.message(field + ": \"" + text + "\" is not a number; the previous value is kept.");
+        return std::nullopt;
+    }
+    const std::optional<std::int16_t> whole = toInteger(*v);
+    if (!whole) {
+        dialogs_.message(field + ": \"" + text +
+                         "\" is out of range (whole numbers -32768 to 32767); the previous "
+                         "value is kept.");
+        return std::nullopt;
+    }
+    return *whole;
+}
+
+void MeasSetup::CheckMeasFields() {
+    auto& s = state_.meas;
+    std::string problem;
+    if (s.dblVar1Start >= s.dblVar1Stop) {
+        problem = "Var1 Start has to less than Stop value";
+        s.dblVar1Start = s.dblVar1StartMin;
+        s.dblVar1Stop = s.dblVar1StopMax;
+    } else if (s.dblVar1Stop > s.dblVar1StopMax) {
+        problem = "Var1 Stop value has to be less than " + numberText(s.dblVar1StopMax);
+        s.dblVar1Stop = s.dblVar1StopMax;
+    } else if (s.dblVar1Start < s.dblVar1StartMin) {
+        problem = "Var1 Start value has to be larger than " + numberText(s.dblVar1StartMin);
+        s.dblVar1Start = s.dblVar1StartMin;
+    } else if (s.intVar1Nintv <= 0) {
+        problem = "The number of steps in Var1 has to be larger than one";
+        s.intVar1Nintv = s.intVar1NintvDef;
+    } else if (s.intVar1Nintv > s.intVar1NintvMax) {
+        problem = "The number of intervals in Var1 has to be smaller than " +
+                  numberText(s.intVar1NintvMax);
+        s.intVar1Nintv = s.intVar1NintvDef;
+    } else if (s.dblConst1 < s.dblConst1Min) {
+        problem = "Const1 has to be larger than " + numberText(s.dblConst1Min);
+        s.dblConst1 = s.dblConst1Min;
+    } else if (s.dblConst1 > s.dblConst1Max) {
+        problem = "Const1 has to be less than " + numberText(s.dblConst1Max);
+        s.dblConst1 = s.dblConst1Max;
+    } else if (s.dblDelay < s.dblDelayMin) {
+        problem = "Dealy has to be larger than " + numberText(s.dblDelayMin);
+        s.dblDelay = s.dblDelayMin;
+    } else if (s.dblDelay > s.dblDelayMax) {
+        problem = "Delay has to be less than " + numberText(s.dblDelayMax);
+        s.dblDelay = s.dblDelayMax;
+    } else if (state_.dblVheatExt < 1) {
+        problem = "Heater voltage has to be at least 1V ";
+        state_.dblVheatExt = 19.5;
+    } else if (state_.dblVheatExt > 40) {
+        problem = "Heater voltage must be less than 40V";
+        state_.dblVheatExt = 19.5;
+    } else if (model_.txtConst2Visible && s.dblConst2 < s.dblConst2Min) {
+        problem = "Const2 has to be larger than " + numberText(s.dblConst2Min);
+        s.dblConst2 = s.dblConst2Min;
+    } else if (model_.txtConst2Visible && s.dblConst2 > s.dblConst2Max) {
+        problem = "Const2 has to be less than " + numberText(s.dblConst2Max);
+        s.dblConst2 = s.dblConst2Max;
+    }
+    if (!problem.empty()) {
+        dialogs_.message(problem, MessageIcon::Exclamation);
+        UpdateMeasFields();
+    }
+
+    // The next type selected starts with the heater voltage typed here.
+    if (model_.lblNameConst1 == "Vh") {
+        s.dblHeaterSave = s.dblConst1;
+    } else if (model_.txtConst2Visible && model_.lblNameConst2 == "Vh") {
+        s.dblHeaterSave = s.dblConst2;
+    }
+}
+
+void MeasSetup::cboMeasType_Click() {
+    state_.meas.intMeasType = model_.cboMeasType;
+    SelectMeas();
+}
+
+}  // namespace ostrino
