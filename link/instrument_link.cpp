@@ -190,6 +190,9 @@ bool InstrumentLink::openPort() {
     if (port_.isOpen()) {
         return true;
     }
+    if (shutDown_) {
+        return false;
+    }
     std::string error;
     if (!port_.open(state_.cal.intCOMport, error)) {
         openProblem_ = "The serial port could not be opened (" + error + ")";
@@ -275,7 +278,9 @@ void InstrumentLink::RecString(std::string& strResultString, bool& blnFault) {
 
 void InstrumentLink::SndEsc() {
     if (!openPort()) {
-        reportConnectionFault();
+        if (!shutDown_) {
+            reportConnectionFault();
+        }
         return;
     }
     if (recoveryPending_) {
@@ -323,6 +328,11 @@ void InstrumentLink::closePort() {
     if (port_.isOpen()) {
         port_.close();
     }
+}
+
+void InstrumentLink::shutDown() {
+    shutDown_ = true;
+    closePort();
 }
 
 std::string InstrumentLink::takeConnectionMessage() {

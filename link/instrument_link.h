@@ -50,6 +50,8 @@ class InstrumentLink {
 
     bool portOpen() const { return port_.isOpen(); }
     void closePort();
+    // The program is ending: the port is closed and stays closed, nothing more is sent.
+    void shutDown();
 
     // The connection message, with the reason when the port could not be opened; taking
     // it clears the reason.
@@ -74,6 +76,7 @@ class InstrumentLink {
     Clock& clock_;
     Dialogs& dialogs_;
     bool recoveryPending_ = false;
+    bool shutDown_ = false;
     std::string openProblem_;
 };
 
