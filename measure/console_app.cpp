@@ -24,8 +24,12 @@ std::unique_ptr<SerialPort> makePort(const CommandLine& cl, Clock& clock) {
 
 }  // namespace
 
-ConsoleApp::ConsoleApp(const CommandLine& cl, Clock& clock, Dialogs& dialogs)
-    : port(makePort(cl, clock)), link(*state, com, *port, clock, dialogs) {
+ConsoleApp::ConsoleApp(const CommandLine& cl, Clock& clockIn, Dialogs& dialogsIn, Beeper& beeperIn)
+    : clock(clockIn),
+      dialogs(dialogsIn),
+      beeper(beeperIn),
+      port(makePort(cl, clockIn)),
+      link(*state, com, *port, clockIn, dialogsIn) {
     link.onGroundState = [this] { GotoGroundState(*state, link); };
 }
 

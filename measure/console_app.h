@@ -8,6 +8,7 @@
 #include "link/frm_com_model.h"
 #include "link/instrument_link.h"
 #include "measure/command_line.h"
+#include "platform/beeper.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/serial_port.h"
@@ -15,7 +16,11 @@
 namespace ostrino {
 
 struct ConsoleApp {
-    ConsoleApp(const CommandLine& cl, Clock& clock, Dialogs& dialogs);
+    ConsoleApp(const CommandLine& cl, Clock& clock, Dialogs& dialogs, Beeper& beeper);
+
+    Clock& clock;
+    Dialogs& dialogs;
+    Beeper& beeper;
 
     std::unique_ptr<ConsoleState> state = std::make_unique<ConsoleState>();
     FrmComModel com;

@@ -1,25 +1,94 @@
 #pragma once
-// The main window of Ostrino_3p11.
+// The main window of Ostrino_3p11: measurement set-up, miscellaneous buttons, curve output,
+// the graph and its settings. The widgets mirror Form1Model; the logic lives in Form1Logic.
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <functional>
+#include <memory>
 
+#include "files/frm_cal.h"
 #include "link/frm_com.h"
 #include "measure/console_app.h"
+#include "measure/form1_logic.h"
+#include "measure/plot_widget.h"
 
 namespace ostrino {
 
 class Form1 : public QMainWindow {
   public:
     explicit Form1(ConsoleApp& app, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    Form1Logic& logic() { return *logic_; }
 
     // Shows the communication window, creating it on first use.
     void cmdDebugCom_Click();
+    void cmdCalibration_Click();
     frmCom* communicationWindow() { return frmCom_; }
+    frmCal* calibrationWindow() { return frmCal_; }
+
+    // Widgets from the model and the state, with their signals blocked.
+    void refreshFromModel();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
 
   private:
+    QLineEdit* entry(const char* name, std::string Form1Model::*field, int width,
+                     std::function<void()> commit);
+    QComboBox* list(const char* name, std::initializer_list<const char*> items,
+                    std::function<void(int)> onChoice);
+    QPushButton* button(const char* name, const char* caption, std::function<void()> onClick);
+    void commit(std::function<void()> action);
+    void notAvailableYet(const char* what);
+    QWidget* buildSetupFrame();
+    QWidget* buildMiscFrame();
+    QWidget* buildCurveFrame();
+    QWidget* buildGraphFrame();
+
     ConsoleApp& app_;
+    std::unique_ptr<Form1Logic> logic_;
+    Form1Model& model_;
+    ConsoleState& state_;
+    bool refreshing_ = false;
+    bool committing_ = false;
+
     QPointer<frmCom> frmCom_;
+    QPointer<frmCal> frmCal_;
+    PlotWidget* picScreen_ = nullptr;
+
+    QComboBox* cboMeasType_ = nullptr;
+    QComboBox* cboIaRange_ = nullptr;
+    QComboBox* cboIsRange_ = nullptr;
+    QComboBox* cboAverage_ = nullptr;
+    QComboBox* cboCompliance_ = nullptr;
+    QLabel* lblNameVar1_ = nullptr;
+    QLineEdit* txtNameVar1_ = nullptr;
+    QLabel* lblNameVar2_ = nullptr;
+    QLabel* lblNameConst1_ = nullptr;
+    QLabel* lblNameConst2_ = nullptr;
+    QCheckBox* chkMeasLog_ = nullptr;
+    QPushButton* cmdMeasStart_ = nullptr;
+    QProgressBar* progressBar1_ = nullptr;
+    QLabel* lblInProgress_ = nullptr;
+    QCheckBox* chkBeep_ = nullptr;
+    QCheckBox* chkExtVheat_ = nullptr;
+    QCheckBox* chkColor_ = nullptr;
+    QCheckBox* chkGrid_ = nullptr;
+    QCheckBox* chkKeepPlot_ = nullptr;
+    QRadioButton* optTitle_[3] = {nullptr, nullptr, nullptr};
+    QLabel* lblY1Unit_ = nullptr;
+    QLabel* lblY2Unit_ = nullptr;
+    std::vector<std::pair<QLineEdit*, std::string Form1Model::*>> entries_;
+    std::vector<std::pair<QComboBox*, int Form1Model::*>> modelLists_;
 };
 
 }  // namespace ostrino

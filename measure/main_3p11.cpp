@@ -11,6 +11,7 @@
 #include "measure/command_line.h"
 #include "measure/console_app.h"
 #include "measure/form1.h"
+#include "platform/qt/qt_beeper.h"
 #include "platform/qt/qt_clock.h"
 #include "platform/qt/qt_dialogs.h"
 
@@ -20,7 +21,8 @@ int runPing(const ostrino::CommandLine& cl, int argc, char** argv) {
     QCoreApplication qapp(argc, argv);
     ostrino::QtClock clock;
     ostrino::HeadlessDialogs dialogs;
-    ostrino::ConsoleApp app(cl, clock, dialogs);
+    ostrino::QtBeeper beeper;
+    ostrino::ConsoleApp app(cl, clock, dialogs, beeper);
     if (!app.link.DoPing()) {
         return 1;
     }
@@ -71,7 +73,8 @@ int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     ostrino::QtClock clock;
     ostrino::QtDialogs dialogs;
-    ostrino::ConsoleApp app(cl, clock, dialogs);
+    ostrino::QtBeeper beeper;
+    ostrino::ConsoleApp app(cl, clock, dialogs, beeper);
     ostrino::Form1 form(app);
     dialogs.setParent(&form);
     form.show();

@@ -14,6 +14,8 @@
 #include "measure/console_app.h"
 #include "measure/form1.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/recording_beeper.h"
+#include "tests/support/scoped_work_dir.h"
 #include "tests/support/scripted_dialogs.h"
 
 namespace ostrino {
@@ -36,7 +38,8 @@ TEST(FrmCom, ControlsCarryTheirNamesAndCaptions) {
     test::ScriptedDialogs dialogs;
     CommandLine cl;
     cl.simulate = true;
-    ConsoleApp app(cl, clock, dialogs);
+    test::RecordingBeeper beeper;
+    ConsoleApp app(cl, clock, dialogs, beeper);
     app.state->cal.intCOMport = 3;
     frmCom w(*app.state, app.com, app.link, nullptr);
     EXPECT_EQ(w.windowTitle(), "Communications");
@@ -72,8 +75,12 @@ TEST(FrmCom, PingFillsEveryFieldOfTheExchange) {
     test::ScriptedDialogs dialogs;
     CommandLine cl;
     cl.simulate = true;
-    ConsoleApp app(cl, clock, dialogs);
+    test::RecordingBeeper beeper;
+    ConsoleApp app(cl, clock, dialogs, beeper);
+    test::ScopedWorkDir dir;  // start-up writes the calibration file here
     Form1 form(app);
+    ASSERT_EQ(dialogs.texts(), std::vector<std::string>{"A new calibration file has been created"});
+    dialogs.messages.clear();
     form.cmdDebugCom_Click();
     frmCom* w = form.communicationWindow();
     ASSERT_NE(w, nullptr);

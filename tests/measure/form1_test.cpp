@@ -1,0 +1,132 @@
+// The main window offscreen: its controls, and a heater-on / sweep / heater-off cycle
+// against the simulated instrument.
+
+#include "measure/form1.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QPushButton>
+
+#include "tests/support/fake_clock.h"
+#include "tests/support/recording_beeper.h"
+#include "tests/support/scoped_work_dir.h"
+#include "tests/support/scripted_dialogs.h"
+
+namespace ostrino {
+namespace {
+
+QStringList items(QComboBox* c) {
+    QStringList out;
+    for (int i = 0; i < c->count(); ++i) {
+        out << c->itemText(i);
+    }
+    return out;
+}
+
+struct Window {
+    Window() : app(cl(), clock, dialogs, beeper), form(app) {}
+    static CommandLine cl() {
+        CommandLine c;
+        c.simulate = true;
+        return c;
+    }
+    template <typename T>
+    T* child(const char* name) {
+        T* w = form.findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    test::ScopedWorkDir dir;
+    test::FakeClock clock;
+    test::ScriptedDialogs dialogs;
+    test::RecordingBeeper beeper;
+    ConsoleApp app;
+    Form1 form;
+};
+
+TEST(Form1Window, ControlsAndLists) {
+    Window w;
+    EXPECT_EQ(w.form.windowTitle(), "Ostrino (V3.11)");
+    for (const char* frame : {"Measurement Set-Up", "Miscellaneous", "Curve Output"}) {
+        bool found = false;
+        for (auto* g : w.form.findChildren<QGroupBox*>()) {
+            found = found || g->title() == frame;
+        }
+        EXPECT_TRUE(found) << frame;
+    }
+    EXPECT_EQ(items(w.child<QComboBox>("cboMeasType")).size(), 13);
+    EXPECT_EQ(w.child<QComboBox>("cboMeasType")->itemText(12),
+              "I (Va , Vg) with Vs, Vh constant (Schade FB)");
+    EXPECT_EQ(items(w.child<QComboBox>("cboIaRange")),
+              QStringList({"0 - 200 mA", "0 - 100 mA", "0 -  40 mA", "0 -  20 mA", "0 -  10 mA",
+                           "0 -   5 mA", "0 -   2 mA", "0 -   1 mA", "Automatic"}));
+    EXPECT_EQ(w.child<QComboBox>("cboIaRange")->currentIndex(), 8);
+    EXPECT_EQ(items(w.child<QComboBox>("cboAverage")),
+              QStringList({"none", "2X", "4X", "8X", "16X", "32X", "Automatic"}));
+    EXPECT_EQ(w.child<QComboBox>("cboAverage")->currentIndex(), 6);
+    EXPECT_EQ(w.child<QComboBox>("cboCompliance")->itemText(8), "off !");
+    EXPECT_EQ(items(w.child<QComboBox>("cboY1Var")).front(), "  none");
+    EXPECT_EQ(items(w.child<QComboBox>("cboY2Scale")).back(), " Copy");
+    const std::pair<const char*, const char*> buttons[] = {{"cmdMeasStart", "Heater on !"},
+                                                           {"cmdMeasStop", "Abort !"},
+                                                           {"cmdOpenSetup", "Open Setup"},
+                                                           {"cmdSaveSetup", "Save Setup"},
+                                                           {"cmdCalibration", "Cal."},
+                                                           {"cmdSave", "Save Data"},
+                                                           {"cmdSavePlot", "Save Plot"},
+                                                           {"cmdDebugCom", "Debug"},
+                                                           {"cmdQT", "Quick Test"},
+                                                           {"cmdPinsOn", "pins"},
+                                                           {"cmdClear", "Clear"},
+                                                           {"cmdDistortion", "Distortion"},
+                                                           {"cmdStore", "Store"}};
+    for (const auto& [name, text] : buttons) {
+        auto* b = w.child<QPushButton>(name);
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(b->text(), text);
+    }
+}
+
+TEST(Form1Window, HeaterOnMeasureAndHeaterOff) {
+    Window w;
+    auto* start = w.child<QPushButton>("cmdMeasStart");
+    auto* stop = w.child<QPushButton>("cmdMeasStop");
+    w.dialogs.messages.clear();
+    start->click();  // ping and the ten-second ramp, on the fake clock
+    EXPECT_EQ(start->text(), "Measure Curve");
+    EXPECT_EQ(w.app.state->intMeasStat, kHeaterOn);
+    start->click();  // the sweep
+    const auto& m = w.app.state->dblMeasMatrix;
+    for (int i = 0; i <= 10; ++i) {
+        EXPECT_EQ(m(i, MeasMatrix::Curve), 1.0) << i;
+    }
+    EXPECT_EQ(m(11, MeasMatrix::Curve), 0.0);
+    EXPECT_GT(m(10, MeasMatrix::Ia), m(0, MeasMatrix::Ia));
+    w.child<QPushButton>("cmdStore")->click();
+    EXPECT_EQ(m(1010, MeasMatrix::Ia), m(10, MeasMatrix::Ia));
+    stop->click();  // heater off
+    EXPECT_EQ(w.app.state->intMeasStat, kGround);
+    EXPECT_EQ(start->text(), "Heater on!");
+    EXPECT_TRUE(w.dialogs.messages.empty());
+    EXPECT_EQ(m(10, MeasMatrix::Curve), 1.0);
+}
+
+TEST(Form1Window, CalibrationWindowOpens) {
+    Window w;
+    w.child<QPushButton>("cmdCalibration")->click();
+    ASSERT_NE(w.form.calibrationWindow(), nullptr);
+    EXPECT_EQ(w.form.calibrationWindow()->windowTitle(), "Calibration");
+}
+
+}  // namespace
+}  // namespace ostrino
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
