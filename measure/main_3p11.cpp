@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "common/numbers.h"
+#include "common/text_file.h"
+#include "files/calibration_file.h"
 #include "measure/command_line.h"
 #include "measure/console_app.h"
 #include "measure/form1.h"
@@ -23,6 +25,15 @@ int runPing(const ostrino::CommandLine& cl, int argc, char** argv) {
     ostrino::HeadlessDialogs dialogs;
     ostrino::QtBeeper beeper;
     ostrino::ConsoleApp app(cl, clock, dialogs, beeper);
+    // The calibration of this instrument, when the working folder has one; nothing is
+    // created or migrated without a window.
+    auto& cal = app.state->cal;
+    if (ostrino::fileExists(cal.strCalibrationFile)) {
+        std::string problem;
+        if (!ostrino::LoadCalFile(cal, cal.strCalibrationFile, problem)) {
+            dialogs.message(problem);
+        }
+    }
     if (!app.link.DoPing()) {
         return 1;
     }

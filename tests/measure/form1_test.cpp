@@ -114,6 +114,25 @@ TEST(Form1Window, HeaterOnMeasureAndHeaterOff) {
     EXPECT_EQ(m(10, MeasMatrix::Curve), 1.0);
 }
 
+TEST(Form1Window, ClosingDuringTheRampOrTheSweepEndsQuietly) {
+    for (bool duringSweep : {false, true}) {
+        Window w;
+        auto* start = w.child<QPushButton>("cmdMeasStart");
+        if (duringSweep) {
+            start->click();
+        }
+        w.dialogs.messages.clear();
+        w.clock.at(w.clock.now() + 0.5, [&] { w.form.close(); });
+        start->click();
+        EXPECT_FALSE(w.app.port->isOpen());
+        EXPECT_TRUE(w.dialogs.messages.empty());
+        EXPECT_FALSE(w.form.isVisible());
+        bool fault = false;
+        w.app.link.SndString(pingString(), fault);  // the port stays closed
+        EXPECT_FALSE(w.app.port->isOpen());
+    }
+}
+
 TEST(Form1Window, CalibrationWindowOpens) {
     Window w;
     w.child<QPushButton>("cmdCalibration")->click();
