@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QSize>
+#include <memory>
+
+#include "platform/canvas.h"
+#include "platform/plot_coordinates.h"
+
+namespace ostrino {
+
+// The drawing surface on a retained QImage. One painter stays open while drawing goes on
+// and is closed whenever the image is read, so a full redraw costs one painter set-up.
+class QtCanvas : public Canvas {
+  public:
+    explicit QtCanvas(QSize pixelSize = {600, 560});
+    ~QtCanvas() override;
+    QtCanvas(const QtCanvas&) = delete;
+    QtCanvas& operator=(const QtCanvas&) = delete;
+
+    // A new white image of that size; the old drawing is gone, pen and font stay set.
+    void resize(QSize pixelSize);
+    QSize pixelSize() const { return image_.size(); }
+    const PlotCoordinates& coordinates() const { return coords_; }
+    // The retained image with everything drawn so far.
+    const QImage& image();
+
+    void clear(Rgb background) override;
+    void setForeground(Rgb colour) override;
+    void setFill(Rgb colour, bool solid) override;
+    void setLineStyle(LineStyle style) override;
+    void setFont(const std::string& name, double pointSize, bool bold) override;
+    void line(double x1, double y1, double x2, double y2) override;
+    void circle(double x, double y, double radius) override;
+    void text(double x, double y, const std::string& s) override;
+    double textWidth(const std::string& s) override;
+    double textHeight(const std::string& s) override;
+    bool saveBitmap(const std::string& path, std::string& error) override;
+
+    // The font that a face name and point size come out as on this surface: a missing
+    // face falls back to a sans-serif one ("MS Sans Serif") or a cursive one ("Comic Sans").
+    static QFont makeFont(const std::string& name, double pointSize, bool bold, double sizeFactor);
+
+  private:
+    QPainter& painter();
+    void endPainting();
+    void applyPen();
+    double penWidth() const;
+    QPointF snapped(double x, double y) const;
+    void rebuildFont();
+
+    QImage image_;
+    PlotCoordinates coords_;
+    std::unique_ptr<QPainter> painter_;
+    bool penDirty_ = true;
+
+    QColor foreground_ = Qt::black;
+    QColor fill_ = Qt::white;
+    bool solidFill_ = false;
+    LineStyle lineStyle_ = LineStyle::Solid;
+    std::string fontName_ = "MS Sans Serif";
+    double pointSize_ = 8.25;
+    bool bold_ = false;
+    QFont font_;
+};
+
+}  // namespace ostrino

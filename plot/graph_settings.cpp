@@ -1,0 +1,342 @@
+#include "plot/graph_settings.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+
+#include "common/numbers.h"
+#include "plot/regression.h"
+
+namespace ostrino {
+
+namespace {
+
+constexpr std::array<YVariable, kYVariableCount> kYVariables{{
+    {-1, -1, "", "none", "  none"},
+    {MeasMatrix::kActual, MeasMatrix::Ia, "mA", "Ia (mA)", "  Ia"},
+    {MeasMatrix::kActual, MeasMatrix::Is, "mA", "Is (ma)", "  Is"},
+    {MeasMatrix::kFit, 1, "mA", "Ia fit (mA)", "  Ia fit"},
+    {MeasMatrix::kFit, 2, "mA/V", "dIa/dV (mA/V)", "  dIa/dV"},
+    {MeasMatrix::kFit, 3, "kohm", "dV/dIa (kohm)", "  dV/dIa"},
+    {MeasMatrix::kStored, MeasMatrix::Ia, "mA", "stored Ia (mA)", "  stored Ia"},
+    {MeasMatrix::kStored, MeasMatrix::Is, "mA", "stored Is (mA)", "  stored Is"},
+}};
+
+bool showsFit(int yVarIndex) {
+    return yVarIndex >= 3 && yVarIndex <= 5;
+}
+
+// Measurement types whose x axis is an anode or screen voltage: their sweeps cannot start
+// below 2 V, and the axis then starts at 0.
+bool sweepsAnodeOrScreen(int intMeasType) {
+    switch (intMeasType) {
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+        case 7:
+        case 11:
+        case 12:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The "Track" y range of an instrument current range (cboIaRange / cboIsRange); the
+// last index ("Automatic") keeps the upper end.
+void trackRange(int rangeIndex, double& yMin, double& yMax, int& yMajor) {
+    struct Range {
+        double upper;
+        int divisions;
+    };
+    static constexpr std::array<Range, 8> kRanges{
+        {{200, 10}, {100, 10}, {40, 8}, {20, 8}, {10, 10}, {5, 5}, {2, 8}, {1, 10}}};
+    yMin = 0.0;
+    yMajor = 10;
+    if (rangeIndex >= 0 && rangeIndex < static_cast<int>(kRanges.size())) {
+        const Range& r = kRanges[static_cast<std::size_t>(rangeIndex)];
+        yMax = r.upper;
+        yMajor = r.divisions;
+    }
+}
+
+}  // namespace
+
+const YVariable& yVariable(int index) {
+    if (index < 0 || index >= static_cast<int>(kYVariables.size())) {
+        return kYVariables[0];
+    }
+    return kYVariables[static_cast<std::size_t>(index)];
+}
+
+GraphSettingsLogic::GraphSettingsLogic(ConsoleState& state, Form1Model& model, Dialogs& dialogs)
+    : state_(state), model_(model), dialogs_(dialogs) {}
+
+void GraphSettingsLogic::UpdateGraphFields() {
+    const GraphSettings& g = state_.graph;
+    model_.txtXmin = numberText(g.dblXmin);
+    model_.txtXmax = numberText(g.dblXmax);
+    model_.txtXmajor = std::to_string(g.intXmajor);
+    model_.txtY1min = numberText(g.dblY1min);
+    model_.txtY1max = numberText(g.dblY1max);
+    model_.txtY1major = std::to_string(g.intY1major);
+    model_.txtY2min = numberText(g.dblY2min);
+    model_.txtY2max = numberText(g.dblY2max);
+    model_.txtY2major = std::to_string(g.intY2major);
+}
+
+void GraphSettingsLogic::ReadGraphFields() {
+    const auto notANumber = [this](const std::string& box, const std::string& text) {
+        dialogs_.message(box + ": \"" + text + "\" is not a number; the previous value is kept.");
+    };
+    const auto readDouble = [&](const std::string& box, const std::string& text, double& target) {
+        if (const std::optional<double> v = parseNumber(text)) {
+            target = *v;
+        } else {
+            notANumber(box, text);
+        }
+    };
+    const auto readInteger = [&](const std::string& box, const std::string& text, int& target) {
+        const std::optional<double> v = parseNumber(text);
+        if (!v) {
+            notANumber(box, text);
+            return;
+        }
+        if (const std::optional<std::int16_t> whole = toInteger(*v)) {
+            target = *whole;
+        } else {
+            dialogs_.message(box + ": \"" + text +
+                             "\" is out of range (whole numbers -32768 to 32767); the previous "
+                             "value is kept.");
+        }
+    };
+
+    GraphSettings& g = state_.graph;
+    readDouble("X-min", model_.txtXmin, g.dblXmin);
+    readDouble("X-max", model_.txtXmax, g.dblXmax);
+    readInteger("X-major", model_.txtXmajor, g.intXmajor);
+    readDouble("Y1-min", model_.txtY1min, g.dblY1min);
+    readDouble("Y1-max", model_.txtY1max, g.dblY1max);
+    readInteger("Y1-major", model_.txtY1major, g.intY1major);
+    readDouble("Y2-min", model_.txtY2min, g.dblY2min);
+    readDouble("Y2-max", model_.txtY2max, g.dblY2max);
+    readInteger("Y2-major", model_.txtY2major, g.intY2major);
+}
+
+void GraphSettingsLogic::CheckGraphFields() {
+    static constexpr double kYmaxLimit = 1000.0;
+    GraphSettings& g = state_.graph;
+    std::string problem;
+
+    // The checks of one axis's division count; true when it found a fault.
+    const auto checkMajor = [&problem](int& major) {
+        if (major <= 0) {
+            problem = "Major ticks has to be >=1";
+            major = 1;
+        } else if (major >= 11) {
+            problem = "Minor ticks has to be =< 10";
+            major = 10;
+        }
+        return !problem.empty();
+    };
+    const std::optional<double> degree = parseNumber(model_.txtDegree);
+
+    if (g.dblXmin >= g.dblXmax) {
+        problem = "X-min has to less than X-max";
+        g.dblXmin = g.dblXminDefault;
+        g.dblXmax = g.dblXmaxDefault;
+    } else if (g.dblXmax > g.dblXmaxLimit) {
+        problem = "X-max has to be less than " + numberText(g.dblXmaxLimit);
+        g.dblXmax = g.dblXmaxDefault;
+    } else if (g.dblXmin < g.dblXminLimit) {
+        problem = "X-min has to be larger than " + numberText(g.dblXminLimit);
+        g.dblXmin = g.dblXminDefault;
+    } else if (g.dblY1min >= g.dblY1max) {
+        problem = "Y1-min has to less than Y1-max";
+        g.dblY1min = g.dblY1minDefault;
+        g.dblY1max = g.dblY1maxDefault;
+    } else if (g.dblY1max > kYmaxLimit) {
+        problem = "Y1-max has to be less than " + numberText(kYmaxLimit);
+        g.dblY1max = g.dblY1maxDefault;
+    } else if (g.dblY1min < g.dblY1minDefault) {
+        problem = "Y1-min has to be larger than " + numberText(g.dblY1minDefault);
+        g.dblY1min = g.dblY1minDefault;
+    } else if (g.dblY2min >= g.dblY2max) {
+        problem = "Y2-min has to less than Y2-max";
+        g.dblY2min = g.dblY2minDefault;
+        g.dblY2max = g.dblY2maxDefault;
+    } else if (g.dblY2max > kYmaxLimit) {
+        problem = "Y2-max has to be less than " + numberText(kYmaxLimit);
+        g.dblY2max = g.dblY2maxDefault;
+    } else if (g.dblY2min < g.dblY2minDefault) {
+        problem = "Y2-min has to be larger than " + numberText(g.dblY2minDefault);
+        g.dblY2min = g.dblY2minDefault;
+    } else if (checkMajor(g.intXmajor) || checkMajor(g.intY1major) || checkMajor(g.intY2major)) {
+        // problem and correction set by checkMajor
+    } else if (degree && roundHalfEven(*degree) > RegressionObject::kMaxDegree) {
+        // Text that is no number passes here; the fit reports it.
+        problem = "Degree has to be =< 25";
+        model_.txtDegree = "10";
+    }
+
+    if (!problem.empty()) {
+        dialogs_.message(problem);
+        UpdateGraphFields();
+    }
+}
+
+void GraphSettingsLogic::resolveRanges() {
+    GraphSettings& g = state_.graph;
+    const YVariable& y1 = yVariable(model_.cboY1Var);
+    const YVariable& y2 = yVariable(model_.cboY2Var);
+
+    // 1. Units, and the Y rows usable only while their axis shows something.
+    model_.lblY1Unit = y1.unit;
+    model_.y1ControlsEnabled = y1.blockRow >= 0;
+    model_.lblY2Unit = y2.unit;
+    model_.y2ControlsEnabled = y2.blockRow >= 0;
+
+    // 2. The fit, over the x range that stood before this redraw.
+    const MeasMatrix& m = state_.dblMeasMatrix;
+    if (m(MeasMatrix::kActual, MeasMatrix::Curve) != -1.0 &&
+        (showsFit(model_.cboY1Var) || showsFit(model_.cboY2Var)) &&
+        state_.intMeasStat != kMeasuring) {
+        fitCurves();
+    }
+
+    // 3. X axis.
+    if (model_.cboXScale == 0) {
+        g.dblXmin = state_.meas.dblVar1Start;
+        g.dblXmax = state_.meas.dblVar1Stop;
+        if (g.dblXmin < 2.1 && sweepsAnodeOrScreen(state_.meas.intMeasType)) {
+            g.dblXmin = 0.0;
+        }
+        g.intXmajor = GetXmajor(g.dblXmin, g.dblXmax);
+    }
+
+    // 4. Y1 axis.
+    if (model_.cboY1Scale == 0) {
+        if (y1.blockRow >= 0) {
+            GetYscale(m, y1.blockRow, y1.column, g.dblY1max, g.intY1major);
+        }
+        g.dblY1min = 0.0;
+    } else if (model_.cboY1Scale == 2) {
+        trackRange(state_.cboIaRange, g.dblY1min, g.dblY1max, g.intY1major);
+    }
+
+    // 5. Y2 axis; "Copy" takes what Y1 has just become.
+    if (model_.cboY2Scale == 0) {
+        if (y2.blockRow >= 0) {
+            GetYscale(m, y2.blockRow, y2.column, g.dblY2max, g.intY2major);
+        }
+        g.dblY2min = 0.0;
+    } else if (model_.cboY2Scale == 2) {
+        trackRange(state_.cboIsRange, g.dblY2min, g.dblY2max, g.intY2major);
+    } else if (model_.cboY2Scale == 3) {
+        g.dblY2min = g.dblY1min;
+        g.dblY2max = g.dblY1max;
+        g.intY2major = g.intY1major;
+    }
+
+    // 6. The boxes show what this redraw resolved.
+    UpdateGraphFields();
+}
+
+void GraphSettingsLogic::fitCurves() {
+    const std::string& text = model_.txtDegree;
+    std::string problem;
+    const std::optional<double> v = parseNumber(text);
+    if (!v || *v != std::floor(*v)) {
+        problem = "Degree: \"" + text + "\" is not a whole number; no fit is drawn.";
+    } else if (std::fabs(*v) > 1e9) {
+        problem = "Degree: " + text + " is an invalid property value! Use 0<= Degree <= " +
+                  std::to_string(RegressionObject::kMaxDegree) + "; no fit is drawn.";
+    } else {
+        const GraphSettings& g = state_.graph;
+        try {
+            FitCurves(state_.dblMeasMatrix, MeasMatrix::kActual, g.intXcol, static_cast<int>(*v),
+                      g.dblXmin, g.dblXmax);
+            reportedDegreeText_.reset();
+            return;
+        } catch (const RegressionError& e) {
+            problem = std::string("Degree: ") + e.what() + "; no fit is drawn.";
+        }
+    }
+
+    // A fit of an earlier degree would pass for this one.
+    state_.dblMeasMatrix.markEmpty(MeasMatrix::kFit);
+    // Every redraw comes here; the same entry is reported once.
+    if (reportedDegreeText_ != text) {
+        reportedDegreeText_ = text;
+        dialogs_.message(problem);
+    }
+}
+
+int GraphSettingsLogic::GetXmajor(double dblXmin, double dblXmax) {
+    static constexpr std::array<int, 6> kSteps{1, 5, 10, 20, 25, 50};
+    const std::optional<std::int16_t> lo = toInteger(dblXmin);
+    const std::optional<std::int16_t> hi = toInteger(dblXmax);
+    if (!lo || !hi) {
+        return 10;
+    }
+    const std::optional<std::int16_t> span = toInteger(static_cast<double>(*hi) - *lo);
+    if (!span || *span <= 0) {
+        return 10;
+    }
+    for (int step : kSteps) {
+        if (*span / step <= 10 && *span % step == 0) {
+            return *span / step;
+        }
+    }
+    return 10;
+}
+
+void GraphSettingsLogic::GetYscale(const MeasMatrix& m, int intRow, int intYcol, double& dblYmax,
+                                   int& intYmajor) {
+    double largest = 0.0;
+    if (intRow >= 0 && intRow < MeasMatrix::kRows && intYcol >= 0 && intYcol < MeasMatrix::kCols) {
+        const int blockEnd = std::min(
+            MeasMatrix::kRows, (intRow / MeasMatrix::kBlockRows + 1) * MeasMatrix::kBlockRows);
+        for (int row = intRow; row < blockEnd && m(row, MeasMatrix::Curve) >= 1; ++row) {
+            if (m(row, intYcol) > largest) {
+                largest = m(row, intYcol);
+            }
+        }
+    }
+    largest = std::clamp(largest, 0.1, 1e6);
+
+    struct Nice {
+        double bound;
+        double mantissa;
+        int divisions;
+    };
+    static constexpr std::array<Nice, 11> kNice{{{1.001, 1, 10},
+                                                 {1.25, 1.25, 5},
+                                                 {1.5, 1.5, 6},
+                                                 {1.75, 1.75, 7},
+                                                 {2, 2, 4},
+                                                 {2.5, 2.5, 5},
+                                                 {3, 3, 6},
+                                                 {4, 4, 8},
+                                                 {5, 5, 10},
+                                                 {6, 6, 6},
+                                                 {8, 8, 8}}};
+    const double decade = std::pow(10.0, std::floor(std::log10(largest)));
+    const double mantissa = largest / decade;
+    double upper = 10.0;
+    intYmajor = 10;
+    for (const Nice& n : kNice) {
+        if (mantissa <= n.bound) {
+            upper = n.mantissa;
+            intYmajor = n.divisions;
+            break;
+        }
+    }
+    dblYmax = upper * decade;
+}
+
+}  // namespace ostrino

@@ -1,0 +1,57 @@
+#include "plot/pic_screen.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <cmath>
+
+namespace ostrino {
+
+picScreen::picScreen(QWidget* parent) : QWidget(parent), canvas_(imageSizeFor(sizeHint())) {
+    setObjectName("picScreen");
+    setAccessibleName("Graph");
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    // A click takes the focus, so that a text box being edited commits before the press.
+    setFocusPolicy(Qt::ClickFocus);
+    // The image covers the whole widget; nothing behind it needs painting.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+QSize picScreen::imageSizeFor(QSize widgetSize) const {
+    // Full resolution on high-density screens.
+    const double ratio = devicePixelRatioF();
+    return {static_cast<int>(std::lround(widgetSize.width() * ratio)),
+            static_cast<int>(std::lround(widgetSize.height() * ratio))};
+}
+
+UserPoint picScreen::toPlot(QPointF widgetPos) const {
+    const double ratio = devicePixelRatioF();
+    return canvas_.coordinates().toUser(widgetPos.x() * ratio, widgetPos.y() * ratio);
+}
+
+void picScreen::paintEvent(QPaintEvent* /*event*/) {
+    QPainter p(this);
+    p.drawImage(rect(), canvas_.image());
+}
+
+void picScreen::resizeEvent(QResizeEvent* event) {
+    const QSize wanted = imageSizeFor(event->size());
+    if (wanted != canvas_.pixelSize()) {
+        canvas_.resize(wanted);
+        if (redraw) {
+            redraw();
+        }
+    }
+    QWidget::resizeEvent(event);
+}
+
+void picScreen::mousePressEvent(QMouseEvent* event) {
+    const UserPoint at = toPlot(event->position());
+    if (press) {
+        press(at.x, at.y);
+    }
+    update();
+    event->accept();
+}
+
+}  // namespace ostrino
