@@ -68,11 +68,42 @@ struct GraphSettings {
     std::string strXname = "Control Grid (V)";
 };
 
+// What the distortion window publishes for the graph's load line.
+struct DistortionOverlay {
+    bool visible = false;  // the distortion window is open
+    double dblDistVsupply = 0.0;
+    double dblDistRload = 1.0;  // kohm
+    double dblDistVaMin = 0.0;
+    double dblDistVaMax = 0.0;
+    bool blnError = false;
+};
+
+// The quick-test set points and nominal values; 0 as a nominal value means none given.
+struct QuickTestSettings {
+    int intQTtype = 1;  // 1 triode, 2 pentode
+    double dblQTTVa1 = 250.0, dblQTTVa1Proc = 10.0;
+    double dblQTTVa2 = 250.0, dblQTTVa2Proc = 10.0;
+    double dblQTTVg = -10.0, dblQTTVgProc = 10.0;
+    double dblQTTIa1Nom = 0.0, dblQTTIa2Nom = 0.0;
+    double dblQTTRaNom = 0.0, dblQTTGmNom = 0.0, dblQTTMuNom = 0.0;
+    double dblQTPVa = 250.0, dblQTPVaProc = 10.0;
+    double dblQTPVs = 250.0, dblQTPVsProc = 10.0;
+    double dblQTPVg = -10.0, dblQTPVgProc = 10.0;
+    double dblQTPIaNom = 0.0, dblQTPIsNom = 0.0;
+    double dblQTPRaNom = 0.0, dblQTPGmNom = 0.0, dblQTPMuNom = 0.0;
+    bool chkAppendTriode = false;   // "Append" of the triode window
+    bool chkAppendPentode = false;  // "Append" of the pentode window
+};
+
 struct ConsoleState {
     CalibrationRecord cal;
     MeasMatrix dblMeasMatrix;
     MeasSettings meas;
     GraphSettings graph;
+    DistortionOverlay dist;
+    QuickTestSettings qt;
+    std::array<int, 21> intPins{};  // list position of each pin's connection
+    bool blnPinsForm = false;       // the pin window is open
 
     int intMeasStat = kGround;
     int progressBar1 = 0;  // heater ramp, percent of the target heater voltage

@@ -53,6 +53,13 @@ struct Form1Model {
     bool chkKeepPlot = false;
     std::string lblY1Unit = "mA";
     std::string lblY2Unit;
+    // The Y1 and Y2 rows (marker, line, scale and the three boxes) are disabled while
+    // their variable is "none".
+    bool y1ControlsEnabled = true;
+    bool y2ControlsEnabled = false;
+    // Last mouse press in the graph, plot coordinates.
+    int intCursorX = 0;
+    int intCursorY = 0;
 };
 
 // What the measurement logic asks of the rest of the main window. Each hook may be empty.

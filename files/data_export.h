@@ -1,0 +1,78 @@
+#pragma once
+// Curve data files (*.osd): the list and block layouts of one quantity and the measurement
+// matrix of the last sweep, plus Store, which keeps the last sweep as the stored curves.
+//
+// The text functions are pure; DataExport adds the file dialog, the messages and the
+// atomic write, so a failed export never damages a file that already has the name.
+
+#include <optional>
+#include <string>
+
+#include "common/console_state.h"
+#include "common/print_writer.h"
+#include "measure/form1_model.h"
+#include "platform/dialogs.h"
+
+namespace ostrino {
+
+inline constexpr const char* kDataFilter = "Ostrino datafile (*.osd)|*.osd";
+inline constexpr const char* kNoDataMessage = "Error, There is no data to be saved";
+
+// One choice of the Save Data window's Option1 array.
+struct ExportQuantity {
+    const char* caption;  // "Ia"
+    int firstRow;         // first row of its block in dblMeasMatrix
+    int column;
+    const char* title;  // "Ia (mA)"
+};
+inline constexpr int kExportQuantities = 7;
+// Choices 0..5 as given; any other index stands for "none of 0..5 selected", that is 6.
+const ExportQuantity& exportQuantity(int option);
+
+// The curves of the block that starts at firstRow: their number and the points of the
+// last one (both exports take every curve to be that long).
+struct CurveCount {
+    int curves = 0;
+    int points = 0;
+};
+CurveCount countCurves(const MeasMatrix& m, int firstRow);
+
+// The file contents, CR LF line ends. The list and block texts are nullopt when the chosen
+// block holds no curve.
+std::optional<std::string> listText(const ConsoleState& state, const Form1Model& model, int option,
+                                    bool addText);
+std::optional<std::string> blockText(const ConsoleState& state, const Form1Model& model, int option,
+                                     bool addText);
+std::string measMatrixText(const MeasMatrix& m);
+
+// One line of the matrix layout: point and curve as plain digits, then the values of the
+// row at their tab stops.
+void PrintLineInFile(PrintWriter& out, int point, int curve, const MeasMatrix& m, int row);
+
+// The Store button: rows 0..999 (end mark included) are copied into rows 1000..1999.
+void Store(ConsoleState& state);
+
+class DataExport {
+  public:
+    DataExport(const ConsoleState& state, const Form1Model& model, Dialogs& dialogs);
+
+    // The three buttons of the Save Data window: each asks for a file name first.
+    void SaveDataList(int option, bool addText);
+    void SaveDataBlock(int option, bool addText);
+    void SaveMeasMX();
+
+    // Without a dialog (also for the command line). False after a message.
+    bool saveListTo(const std::string& path, int option, bool addText);
+    bool saveBlockTo(const std::string& path, int option, bool addText);
+    bool saveMeasMXTo(const std::string& path);
+
+  private:
+    std::string chooseFile();
+    bool write(const std::string& path, const std::optional<std::string>& text);
+
+    const ConsoleState& state_;
+    const Form1Model& model_;
+    Dialogs& dialogs_;
+};
+
+}  // namespace ostrino

@@ -1,0 +1,61 @@
+#pragma once
+// Pin assignments: which connection (anode, grid, a heater lead ...) is made at the top cap
+// and at socket pins 1..12. The names offered come from "pins.oss" in the current folder,
+// created with a default list when it is missing and never rewritten after that. The
+// chosen positions live in ConsoleState::intPins; entries 13..20 belong to no pin.
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "common/console_state.h"
+#include "platform/dialogs.h"
+
+namespace ostrino {
+
+inline constexpr const char* kPinFile = "pins.oss";
+inline constexpr const char* kNewPinFileMessage = "A new pinning file has been created";
+inline constexpr int kPinNames = 15;
+inline constexpr int kPinLists = 13;  // the top cap and socket pins 1..12
+inline constexpr std::size_t kPinNameLength = 10;
+
+using PinNames = std::array<std::string, kPinNames>;
+
+// The names written into a new pin file, the first one blank (no lead).
+const PinNames& defaultPinNames();
+std::string defaultPinFileText();
+
+// The names of a pin file in file order, each cut to its first 10 characters. Lines past
+// the fifteenth are ignored; missing ones give blank names. A line is taken whole, commas
+// and all.
+PinNames parsePinNames(std::string_view content);
+
+// The pin window's lists and the operations behind them.
+class FrmPinModel {
+  public:
+    FrmPinModel(ConsoleState& state, Dialogs& dialogs);
+
+    // The window opens: LoadPins2, then blnPinsForm. Closing clears blnPinsForm.
+    void open();
+    void close();
+
+    // Makes the pin file when it is missing, reads the names and selects intPins(0..12).
+    void LoadPins2();
+    // The selected positions of all 13 lists into intPins(0..12), while the window is open.
+    void StorePins();
+    // Every pin back to the blank name, while the window is open.
+    void ClearPins();
+
+    // The user chose position in list index (0 = TOP, 1..12 = socket pins).
+    void pinSelected(int index, int position);
+
+    PinNames names;  // the items of every list
+    std::array<int, kPinLists> cboPin{};
+
+  private:
+    ConsoleState& state_;
+    Dialogs& dialogs_;
+};
+
+}  // namespace ostrino

@@ -1,0 +1,88 @@
+#pragma once
+// Setup files (*.oss): one complete working state of the main window — heater supply,
+// measurement, instrument ranges, graph, pins, quick tests and the stored and actual curves.
+//
+// Every value is a whole number (values with decimals × 1000) followed by a label from
+// column 15; the reader goes by the order of the lines. Three marker lines let a file end
+// early. Reading is all or nothing: the whole file is parsed and checked before anything
+// is applied, so a damaged file leaves every setting and curve as it was.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/console_state.h"
+#include "measure/form1_logic.h"
+#include "platform/dialogs.h"
+
+namespace ostrino {
+
+inline constexpr const char* kSetupFilter = "Ostrino setup-file (*.oss)|*.oss";
+
+// One row of a curve block as the file holds it (columns 1..6 already divided by 1000).
+struct SetupPoint {
+    double curve = 0.0;
+    std::array<double, 6> values{};
+};
+
+// Everything a setup file holds, parsed and checked.
+struct SetupData {
+    double vheatExt = 19.5;
+    bool extVheat = false;
+    int measType = 0;
+    double var1Start = 0, var1Stop = 0;
+    int var1Nintv = 10;
+    bool measLog = false;
+    double const1 = 0, const2 = 0, delay = 0;
+    std::vector<double> var2Values;
+    int iaRange = 8, isRange = 8, average = 6, compliance = 0;
+    bool beep = false;
+    int y1Var = 1, y2Var = 0, y1Marker = 1, y2Marker = 4, y1Line = 1, y2Line = 2;
+    int xScale = 0, y1Scale = 0, y2Scale = 0;
+    double xmin = 0, y1min = 0, y2min = 0, xmax = 0, y1max = 0, y2max = 0;
+    int xmajor = 4, y1major = 4, y2major = 4;
+    int degree = 3;
+    double pmax = 0;
+    bool keepPlot = false, color = true, grid = true;
+    std::array<bool, 3> titleOptions{true, false, false};
+    std::string title;
+    std::array<int, 21> pins{};
+    bool hasQuickTest = false;
+    QuickTestSettings qt;
+    bool hasStored = false;
+    std::vector<SetupPoint> stored;
+    bool hasActual = false;
+    std::vector<SetupPoint> actual;
+};
+
+// The file for the present settings; nullopt (with the reason) when a value cannot be
+// written as a whole number.
+std::optional<std::string> setupFileText(const ConsoleState& state, const Form1Model& model,
+                                         std::string& error);
+// nullopt with "line N: ..." in error when the file cannot be used.
+std::optional<SetupData> parseSetupFile(std::string_view content, std::string& error);
+
+class SetupFile {
+  public:
+    SetupFile(ConsoleState& state, Form1Logic& logic, Dialogs& dialogs);
+
+    // "Save Setup": asks for a name and writes the file.
+    void SaveSetupFile();
+    // "Open Setup": asks for a name, reads the file into the settings and redraws.
+    void OpenSetupFile();
+
+    // Without a dialog (also for the command line). False after a message.
+    bool saveTo(const std::string& path);
+    bool openFrom(const std::string& path);
+
+  private:
+    void apply(const SetupData& d);
+
+    ConsoleState& state_;
+    Form1Logic& logic_;
+    Dialogs& dialogs_;
+};
+
+}  // namespace ostrino
