@@ -44,7 +44,17 @@ Form1::Form1(ConsoleApp& app, QWidget* parent)
     setObjectName("Form1");
     setWindowTitle("Ostrino (V3.11)");
 
-    picScreen_ = new PlotWidget(state_, model_);
+    picScreen_ = new picScreen;
+    graph_ = std::make_unique<GraphSettingsLogic>(state_, model_, app.dialogs);
+    plotter_ = std::make_unique<Plotter>(state_, model_, *graph_, picScreen_->canvas());
+    setupFile_ = std::make_unique<SetupFile>(state_, *logic_, app.dialogs);
+    plotter_->ProcessFields = [this] { logic_->setup.ProcessFields(); };
+    picScreen_->redraw = [this] { plotter_->DrawPicture(); };
+    picScreen_->press = [this](double x, double y) {
+        if (!refreshing_ && !committing_) {
+            commit([this, x, y] { plotter_->mousePress(x, y); });
+        }
+    };
 
     auto* left = new QWidget;
     auto* leftLayout = new QVBoxLayout(left);
@@ -75,7 +85,11 @@ Form1::Form1(ConsoleApp& app, QWidget* parent)
 
     Form1Hooks& hooks = logic_->hooks;
     hooks.Refresh = [this] { refreshFromModel(); };
+    hooks.UpdateGraphFields = [this] { graph_->UpdateGraphFields(); };
+    hooks.ReadGraphFields = [this] { graph_->ReadGraphFields(); };
+    hooks.CheckGraphFields = [this] { graph_->CheckGraphFields(); };
     hooks.DrawPicture = [this] {
+        plotter_->DrawPicture();
         refreshFromModel();
         picScreen_->update();
     };
@@ -284,17 +298,17 @@ QWidget* Form1::buildMiscFrame() {
     g->addWidget(chkExtVheat_, 0, 0, 1, 2);
     g->addWidget(vheat, 0, 2);
 
-    g->addWidget(button("cmdOpenSetup", "Open Setup", [this] { notAvailableYet("Open Setup"); }), 1,
-                 0);
-    g->addWidget(button("cmdSaveSetup", "Save Setup", [this] { notAvailableYet("Save Setup"); }), 1,
+    g->addWidget(button("cmdOpenSetup", "Open Setup",
+                        [this] { commit([this] { setupFile_->OpenSetupFile(); }); }),
+                 1, 0);
+    g->addWidget(button("cmdSaveSetup", "Save Setup", [this] { setupFile_->SaveSetupFile(); }), 1,
                  1);
     g->addWidget(button("cmdCalibration", "Cal.", [this] { cmdCalibration_Click(); }), 1, 2);
-    g->addWidget(button("cmdSave", "Save Data", [this] { notAvailableYet("Save Data"); }), 2, 0);
-    g->addWidget(button("cmdSavePlot", "Save Plot", [this] { notAvailableYet("Save Plot"); }), 2,
-                 1);
+    g->addWidget(button("cmdSave", "Save Data", [this] { cmdSave_Click(); }), 2, 0);
+    g->addWidget(button("cmdSavePlot", "Save Plot", [this] { cmdSavePlot_Click(); }), 2, 1);
     g->addWidget(button("cmdDebugCom", "Debug", [this] { cmdDebugCom_Click(); }), 2, 2);
     g->addWidget(button("cmdQT", "Quick Test", [this] { notAvailableYet("Quick Test"); }), 3, 0);
-    g->addWidget(button("cmdPinsOn", "pins", [this] { notAvailableYet("The pin window"); }), 3, 1);
+    g->addWidget(button("cmdPinsOn", "pins", [this] { cmdPinsOn_Click(); }), 3, 1);
     return frame;
 }
 
@@ -309,13 +323,7 @@ QWidget* Form1::buildCurveFrame() {
             notAvailableYet("Distortion Analysis");
         }
     }));
-    h->addWidget(button("cmdStore", "Store", [this] {
-        auto& m = state_.dblMeasMatrix;
-        for (int r = 0; r < MeasMatrix::kBlockRows; ++r) {
-            m.cells[static_cast<std::size_t>(MeasMatrix::kStored + r)] =
-                m.cells[static_cast<std::size_t>(r)];
-        }
-    }));
+    h->addWidget(button("cmdStore", "Store", [this] { Store(state_); }));
     return frame;
 }
 
@@ -483,6 +491,32 @@ void Form1::cmdCalibration_Click() {
     frmCal_->show();
     frmCal_->raise();
     frmCal_->activateWindow();
+}
+
+void Form1::cmdSave_Click() {
+    if (!frmSaveData_) {
+        frmSaveData_ = new frmSaveData(state_, model_, app_.dialogs, this);
+    }
+    frmSaveData_->show();
+    frmSaveData_->raise();
+    frmSaveData_->activateWindow();
+}
+
+void Form1::cmdSavePlot_Click() {
+    if (!frmSavePlot_) {
+        frmSavePlot_ = new frmSavePlot(picScreen_->canvas(), app_.dialogs, model_.txtTitle, this);
+    }
+    frmSavePlot_->show();
+    frmSavePlot_->raise();
+}
+
+void Form1::cmdPinsOn_Click() {
+    if (!frmPin_) {
+        frmPin_ = new frmPin(state_, app_.dialogs, this);
+    }
+    frmPin_->show();
+    frmPin_->raise();
+    frmPin_->activateWindow();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

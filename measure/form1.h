@@ -15,10 +15,16 @@
 #include <memory>
 
 #include "files/frm_cal.h"
+#include "files/frm_pin.h"
+#include "files/frm_save_data.h"
+#include "files/setup_file.h"
 #include "link/frm_com.h"
 #include "measure/console_app.h"
 #include "measure/form1_logic.h"
-#include "measure/plot_widget.h"
+#include "plot/frm_save_plot.h"
+#include "plot/graph_settings.h"
+#include "plot/pic_screen.h"
+#include "plot/plotter.h"
 
 namespace ostrino {
 
@@ -32,6 +38,10 @@ class Form1 : public QMainWindow {
     // Shows the communication window, creating it on first use.
     void cmdDebugCom_Click();
     void cmdCalibration_Click();
+    void cmdSave_Click();
+    void cmdSavePlot_Click();
+    void cmdPinsOn_Click();
+    Plotter& plotter() { return *plotter_; }
     frmCom* communicationWindow() { return frmCom_; }
     frmCal* calibrationWindow() { return frmCal_; }
 
@@ -63,7 +73,13 @@ class Form1 : public QMainWindow {
 
     QPointer<frmCom> frmCom_;
     QPointer<frmCal> frmCal_;
-    PlotWidget* picScreen_ = nullptr;
+    QPointer<frmSaveData> frmSaveData_;
+    QPointer<frmPin> frmPin_;
+    QPointer<frmSavePlot> frmSavePlot_;
+    picScreen* picScreen_ = nullptr;
+    std::unique_ptr<GraphSettingsLogic> graph_;
+    std::unique_ptr<Plotter> plotter_;
+    std::unique_ptr<SetupFile> setupFile_;
 
     QComboBox* cboMeasType_ = nullptr;
     QComboBox* cboIaRange_ = nullptr;

@@ -14,8 +14,6 @@ Form1Logic::Form1Logic(ConsoleState& state, FrmComModel& com, InstrumentLink& li
       link_(link),
       dialogs_(dialogs) {
     hooks.ClearCurves = [this] { run.ClearCurves(); };
-    hooks.UpdateGraphFields = [this] { UpdateGraphFields(); };
-    hooks.ReadGraphFields = [this] { ReadGraphFields(); };
     link_.onGroundState = [this] { run.GotoGroundState(); };
 }
 
@@ -109,44 +107,6 @@ void Form1Logic::ProcessVheat() {
         model.txtVheat = numberText(state_.dblVheatExt);
         Form1Hooks::call(hooks.Refresh);
     }
-}
-
-void Form1Logic::UpdateGraphFields() {
-    const GraphSettings& g = state_.graph;
-    model.txtXmin = numberText(g.dblXmin);
-    model.txtXmax = numberText(g.dblXmax);
-    model.txtXmajor = std::to_string(g.intXmajor);
-    model.txtY1min = numberText(g.dblY1min);
-    model.txtY1max = numberText(g.dblY1max);
-    model.txtY1major = std::to_string(g.intY1major);
-    model.txtY2min = numberText(g.dblY2min);
-    model.txtY2max = numberText(g.dblY2max);
-    model.txtY2major = std::to_string(g.intY2major);
-}
-
-void Form1Logic::ReadGraphFields() {
-    GraphSettings& g = state_.graph;
-    auto readDouble = [](const std::string& text, double& target) {
-        if (const auto v = parseNumber(text)) {
-            target = *v;
-        }
-    };
-    auto readInteger = [](const std::string& text, int& target) {
-        if (const auto v = parseNumber(text)) {
-            if (const auto i = toInteger(*v)) {
-                target = *i;
-            }
-        }
-    };
-    readDouble(model.txtXmin, g.dblXmin);
-    readDouble(model.txtXmax, g.dblXmax);
-    readInteger(model.txtXmajor, g.intXmajor);
-    readDouble(model.txtY1min, g.dblY1min);
-    readDouble(model.txtY1max, g.dblY1max);
-    readInteger(model.txtY1major, g.intY1major);
-    readDouble(model.txtY2min, g.dblY2min);
-    readDouble(model.txtY2max, g.dblY2max);
-    readInteger(model.txtY2major, g.intY2major);
 }
 
 void Form1Logic::cmdClear_Click() {

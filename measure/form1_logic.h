@@ -36,10 +36,6 @@ class Form1Logic {
     MeasSetup setup;
     MeasRun run;
 
-    // The graph's range boxes, until the graph settings have their own home.
-    void UpdateGraphFields();
-    void ReadGraphFields();
-
   private:
     ConsoleState& state_;
     FrmComModel& com_;
