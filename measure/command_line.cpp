@@ -4,9 +4,25 @@ namespace ostrino {
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
     CommandLine cl;
+    auto valueOf = [&](std::size_t& i, const std::string& option, std::string& target) {
+        if (i + 1 >= args.size() || args[i + 1].empty()) {
+            cl.error = option + " needs a file name";
+            return false;
+        }
+        target = args[++i];
+        return true;
+    };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--serial") {
+        if (a == "--batch" || a == "--save-data" || a == "--save-plot" || a == "--save-setup") {
+            std::string& target = a == "--batch"       ? cl.batchSetup
+                                  : a == "--save-data" ? cl.saveData
+                                  : a == "--save-plot" ? cl.savePlot
+                                                       : cl.saveSetup;
+            if (!valueOf(i, a, target)) {
+                return cl;
+            }
+        } else if (a == "--serial") {
             if (i + 1 >= args.size() || args[i + 1].empty()) {
                 cl.error = "--serial needs a device, for example --serial /dev/ttyUSB0";
                 return cl;
@@ -40,6 +56,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     }
     if (cl.simulate && !cl.serialDevice.empty()) {
         cl.error = "--simulate and --serial cannot be used together";
+    } else if (cl.batchSetup.empty() &&
+               !(cl.saveData.empty() && cl.savePlot.empty() && cl.saveSetup.empty())) {
+        cl.error = "--save-data, --save-plot and --save-setup go with --batch";
+    } else if (!cl.batchSetup.empty() && cl.ping) {
+        cl.error = "--batch and --ping cannot be used together";
     }
     return cl;
 }
@@ -56,6 +77,13 @@ std::string usageText(const std::string& program) {
            "                      device that the port number maps to\n"
            "  --ping              no window: ping the instrument, print its supply voltage;\n"
            "                      exit 0, or 1 after a communication fault\n"
+           "  --batch SETUP.oss   no window: open the setup, heater on, sweep, heater off and\n"
+           "                      write the outputs below; exit 0, 1 after a communication\n"
+           "                      fault (outputs hold what was measured), 2 for bad arguments\n"
+           "                      or an unreadable setup\n"
+           "  --save-data FILE    with --batch: the measurement matrix as a data file\n"
+           "  --save-plot FILE    with --batch: the graph as a bitmap (.png saves PNG)\n"
+           "  --save-setup FILE   with --batch: the setup with the measured curves\n"
            "  --help              show this text\n"
            "  --version           show the version\n";
 }

@@ -11,6 +11,10 @@ struct CommandLine {
     bool simulate = false;     // --simulate[=VALVE]
     std::string valve;         // empty: the simulator's default valve
     bool ping = false;
+    std::string batchSetup;  // --batch SETUP.oss
+    std::string saveData;    // --save-data FILE
+    std::string savePlot;    // --save-plot FILE
+    std::string saveSetup;   // --save-setup FILE
     bool help = false;
     bool version = false;
     std::string error;  // not empty when the arguments cannot be used

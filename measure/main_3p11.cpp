@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -10,6 +11,7 @@
 #include "common/numbers.h"
 #include "common/text_file.h"
 #include "files/calibration_file.h"
+#include "measure/batch_run.h"
 #include "measure/command_line.h"
 #include "measure/console_app.h"
 #include "measure/form1.h"
@@ -71,6 +73,13 @@ int main(int argc, char** argv) {
     }
     if (cl.ping) {
         return runPing(cl, argc, argv);
+    }
+    if (!cl.batchSetup.empty()) {
+        if (!haveDisplay()) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");  // drawing needs no screen
+        }
+        QGuiApplication qapp(argc, argv);
+        return ostrino::runBatch(cl);
     }
 #ifndef Q_OS_WIN
     if (!haveDisplay()) {

@@ -12,12 +12,19 @@ if ((${#args[@]} == 0)); then
 fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  out="$PWD/out/demo"
+  mkdir -p "$out"
   echo
   echo "No display is available here (DISPLAY is not set), so the window cannot open."
-  echo "On a desktop, run this command again from a terminal there."
-  echo "To see the window on this machine anyway: xvfb-run -a build/measure/Ostrino_3p11 --simulate"
-  echo "Talking to the simulated instrument without a window:"
-  build/measure/Ostrino_3p11 --simulate --ping
+  echo "Measuring the demonstration valve (ECC82 anode characteristics) on the simulated"
+  echo "instrument instead; this takes about half a minute (heater ramp and sweep)."
+  (cd "$out" && "$OLDPWD/build/measure/Ostrino_3p11" --simulate \
+      --batch "$OLDPWD/examples/demo_ECC82.oss" \
+      --save-data demo.osd --save-plot demo.png --save-setup demo.oss)
+  echo
+  echo "Done. The plot, the data and the setup are in $out:"
+  ls -l "$out"
+  echo "On a desktop the same command opens the window; to see it here: xvfb-run -a build/measure/Ostrino_3p11 --simulate"
   exit 0
 fi
 exec build/measure/Ostrino_3p11 "${args[@]}"

@@ -1,0 +1,13 @@
+#pragma once
+// A whole measurement without a window: open a setup, heater on, sweep, heater off, and
+// write the outputs the command line names.
+
+#include "measure/command_line.h"
+
+namespace ostrino {
+
+// Exit status: 0 done, 1 communication fault (outputs hold what was measured), 2 bad
+// arguments or an unreadable setup. Needs a QGuiApplication for the drawing surface.
+int runBatch(const CommandLine& cl);
+
+}  // namespace ostrino

@@ -1,0 +1,101 @@
+// Headless runs of Ostrino_3p11 against ostrino-sim on a pseudo-terminal.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "tests/support/sim_process.h"
+
+namespace {
+
+// The demonstration setup with fewer points per curve, so a run takes seconds.
+QString quickSetup(const QTemporaryDir& dir) {
+    QFile demo(OSTRINO_DEMO_SETUP);
+    EXPECT_TRUE(demo.open(QIODevice::ReadOnly));
+    QByteArray text = demo.readAll();
+    text.replace(" 30           Variable 1 number of intervals",
+                 " 5            Variable 1 number of intervals");
+    const QString path = dir.filePath("quick.oss");
+    QFile out(path);
+    EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(text);
+    return path;
+}
+
+struct ConsoleRun {
+    int exitCode = -1;
+    QString err;
+};
+
+ConsoleRun runConsole(const QStringList& args, const QString& folder) {
+    QProcess console;
+    console.setWorkingDirectory(folder);
+    console.start(OSTRINO_CONSOLE_PATH, args);
+    EXPECT_TRUE(console.waitForFinished(120000));
+    return {console.exitCode(), QString::fromLocal8Bit(console.readAllStandardError())};
+}
+
+int dataLines(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    return static_cast<int>(f.readAll().count("\r\n")) - 1;  // without the header
+}
+
+TEST(Batch, MeasuresTheWholeFamilyAndWritesAllOutputs) {
+    QTemporaryDir dir;
+    const QString setup = quickSetup(dir);
+    ostrino::test::SimProcess sim(OSTRINO_SIM_PATH, {"--line-rate"});
+    ASSERT_FALSE(sim.device().empty());
+    const ConsoleRun r =
+        runConsole({"--serial", QString::fromStdString(sim.device()), "--batch", setup,
+                    "--save-data", "out.osd", "--save-plot", "out.bmp", "--save-setup", "out.oss"},
+                   dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(dataLines(dir.filePath("out.osd")), 7 * 6);
+    QFile bmp(dir.filePath("out.bmp"));
+    ASSERT_TRUE(bmp.open(QIODevice::ReadOnly));
+    EXPECT_EQ(bmp.read(2), QByteArray("BM"));
+    QFile oss(dir.filePath("out.oss"));
+    ASSERT_TRUE(oss.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(oss.readAll().contains(" 43           number of points in actual curve"));
+}
+
+TEST(Batch, PulledCableExitsOneAndKeepsWhatWasMeasured) {
+    QTemporaryDir dir;
+    const QString setup = quickSetup(dir);
+    // settings, ping, ten heater steps, settings, then eight points before the silence
+    ostrino::test::SimProcess sim(OSTRINO_SIM_PATH, {"--fault", "silent", "--fault-after", "21"});
+    ASSERT_FALSE(sim.device().empty());
+    const ConsoleRun r = runConsole({"--serial", QString::fromStdString(sim.device()), "--batch",
+                                     setup, "--save-data", "out.osd"},
+                                    dir.path());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("Fix Connection with Ostrino and Restart Measurement"));
+    EXPECT_EQ(dataLines(dir.filePath("out.osd")), 8);
+}
+
+TEST(Batch, UnreadableSetupExitsTwo) {
+    QTemporaryDir dir;
+    QFile bad(dir.filePath("bad.oss"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(" 19500        external heater voltage (*1000)\r\n");
+    bad.close();
+    const ConsoleRun r = runConsole({"--simulate", "--batch", "bad.oss"}, dir.path());
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("bad.oss")) << r.err.toStdString();
+    EXPECT_EQ(runConsole({"--save-data", "x.osd"}, dir.path()).exitCode, 2);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
