@@ -6,6 +6,7 @@
 
 #include "common/meas_matrix.h"
 #include "common/numbers.h"
+#include "measure/entry_box.h"
 
 namespace ostrino {
 
@@ -308,25 +309,25 @@ void MeasSetup::ProcessFields() {
     const std::string const1 = "Const1 (" + model_.lblNameConst1 + ")";
     const std::string const2 = "Const2 (" + model_.lblNameConst2 + ")";
 
-    if (auto v = readDouble(model_.txtConst1, const1)) {
+    if (auto v = readNumberBox(model_.txtConst1, const1, dialogs_)) {
         s.dblConst1 = *v;
     }
-    if (auto v = readDouble(model_.txtConst2, const2)) {
+    if (auto v = readNumberBox(model_.txtConst2, const2, dialogs_)) {
         s.dblConst2 = *v;
     }
-    if (auto v = readInteger(model_.txtDelay, "Delay")) {
+    if (auto v = readIntegerBox(model_.txtDelay, "Delay", dialogs_)) {
         s.dblDelay = *v;
     }
-    if (auto v = readInteger(model_.txtMeasNintv, "Intervals")) {
+    if (auto v = readIntegerBox(model_.txtMeasNintv, "Intervals", dialogs_)) {
         s.intVar1Nintv = *v;
     }
-    if (auto v = readDouble(model_.txtMeasStart, "Start")) {
+    if (auto v = readNumberBox(model_.txtMeasStart, "Start", dialogs_)) {
         s.dblVar1Start = *v;
     }
-    if (auto v = readDouble(model_.txtMeasStop, "Stop")) {
+    if (auto v = readNumberBox(model_.txtMeasStop, "Stop", dialogs_)) {
         s.dblVar1Stop = *v;
     }
-    if (auto v = readDouble(model_.txtVheat, "Heater supply")) {
+    if (auto v = readNumberBox(model_.txtVheat, "Heater supply", dialogs_)) {
         state_.dblVheatExt = *v;
     }
 
@@ -334,30 +335,6 @@ void MeasSetup::ProcessFields() {
     CheckMeasFields();
     Form1Hooks::call(hooks_.CheckGraphFields);
     Form1Hooks::call(hooks_.DrawPicture);
-}
-
-std::optional<double> MeasSetup::readDouble(const std::string& text, const std::string& field) {
-    const std::optional<double> v = parseNumber(text);
-    if (!v) {
-        dialogs_.message(field + ": \"" + text + "\" is not a number; the previous value is kept.");
-    }
-    return v;
-}
-
-std::optional<int> MeasSetup::readInteger(const std::string& text, const std::string& field) {
-    const std::optional<double> v = parseNumber(text);
-    if (!v) {
-        dialogs_.message(field + ": \"" + text + "\" is not a number; the previous value is kept.");
-        return std::nullopt;
-    }
-    const std::optional<std::int16_t> whole = toInteger(*v);
-    if (!whole) {
-        dialogs_.message(field + ": \"" + text +
-                         "\" is out of range (whole numbers -32768 to 32767); the previous "
-                         "value is kept.");
-        return std::nullopt;
-    }
-    return *whole;
 }
 
 void MeasSetup::CheckMeasFields() {

@@ -44,12 +44,6 @@ class MeasSetup {
     int steppingColumn() const { return steppingColumn_; }
 
   private:
-    // A box read as a Double; nothing (after a message naming `field`) when it is no number.
-    std::optional<double> readDouble(const std::string& text, const std::string& field);
-    // A box read as an Integer, half to even; nothing (after a message) when it is no number
-    // or does not fit.
-    std::optional<int> readInteger(const std::string& text, const std::string& field);
-
     ConsoleState& state_;
     Form1Model& model_;
     Dialogs& dialogs_;

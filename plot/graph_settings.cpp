@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "common/numbers.h"
+#include "measure/entry_box.h"
 #include "plot/regression.h"
 
 namespace ostrino {
@@ -90,28 +91,14 @@ void GraphSettingsLogic::UpdateGraphFields() {
 }
 
 void GraphSettingsLogic::ReadGraphFields() {
-    const auto notANumber = [this](const std::string& box, const std::string& text) {
-        dialogs_.message(box + ": \"" + text + "\" is not a number; the previous value is kept.");
-    };
-    const auto readDouble = [&](const std::string& box, const std::string& text, double& target) {
-        if (const std::optional<double> v = parseNumber(text)) {
+    const auto readDouble = [this](const char* box, const std::string& text, double& target) {
+        if (const auto v = readNumberBox(text, box, dialogs_)) {
             target = *v;
-        } else {
-            notANumber(box, text);
         }
     };
-    const auto readInteger = [&](const std::string& box, const std::string& text, int& target) {
-        const std::optional<double> v = parseNumber(text);
-        if (!v) {
-            notANumber(box, text);
-            return;
-        }
-        if (const std::optional<std::int16_t> whole = toInteger(*v)) {
-            target = *whole;
-        } else {
-            dialogs_.message(box + ": \"" + text +
-                             "\" is out of range (whole numbers -32768 to 32767); the previous "
-                             "value is kept.");
+    const auto readInteger = [this](const char* box, const std::string& text, int& target) {
+        if (const auto v = readIntegerBox(text, box, dialogs_)) {
+            target = *v;
         }
     };
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "common/text_file.h"
-#include "sim/sim_serial_port.h"
+#include "tests/support/console_rig.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_beeper.h"
 #include "tests/support/scoped_work_dir.h"
@@ -14,30 +14,18 @@
 namespace ostrino {
 namespace {
 
-struct Console {
-    Console() : port(sim::SimOptions{}, clock), link(state, com, port, clock, dialogs) {
-        logic.Form_Load();
-        dialogs.messages.clear();
-    }
-    std::vector<std::string> lines(const std::string& text) const {
-        std::vector<std::string> out;
-        LineReader r(text);
-        while (auto l = r.nextLine()) {
-            out.push_back(*l);
-        }
-        return out;
-    }
-    test::ScopedWorkDir dir;
-    test::FakeClock clock;
-    test::ScriptedDialogs dialogs;
-    test::RecordingBeeper beeper;
-    ConsoleState state;
-    FrmComModel com;
-    sim::SimSerialPort port;
-    InstrumentLink link;
-    Form1Logic logic{state, com, link, clock, dialogs, beeper};
+struct Console : test::ConsoleRig {
     SetupFile file{state, logic, dialogs};
 };
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> out;
+    LineReader r(text);
+    while (auto l = r.nextLine()) {
+        out.push_back(*l);
+    }
+    return out;
+}
 
 std::string text(Console& c) {
     std::string error;
@@ -62,7 +50,7 @@ TEST(SetupFileText, LineLayout) {
     m(0, 6) = 250;
     m(1, 0) = 0;
     const std::string t = text(c);
-    const auto lines = c.lines(t);
+    const auto lines = splitLines(t);
     EXPECT_EQ(t.substr(0, 47), " 19500        external heater voltage (*1000)\r\n");
     EXPECT_EQ(lines[11], " 250000       Variable 1 Start (*1000)");
     EXPECT_EQ(lines[17], " 0            Delay (*1000)");
@@ -151,7 +139,7 @@ TEST(SetupFile, EmptyTitleAndFilesThatEndAtAMarker) {
     c.state.dblMeasMatrix(1000, 0) = 1;
     c.state.dblMeasMatrix(1001, 0) = 0;
     const std::string full = text(c);
-    const auto lines = c.lines(full);
+    const auto lines = splitLines(full);
     std::size_t titleLine = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].find("title top flag") != std::string::npos) {
@@ -197,7 +185,7 @@ TEST(SetupFile, EmptyTitleAndFilesThatEndAtAMarker) {
 
 TEST(SetupFile, DamagedFilesChangeNothing) {
     Console c;
-    const auto lines = c.lines(text(c));
+    const auto lines = splitLines(text(c));
     auto withLine = [&](std::size_t index, const std::string& replacement) {
         std::string out;
         for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -4,6 +4,7 @@
 
 #include "files/calibration_file.h"
 #include "sim/sim_serial_port.h"
+#include "tests/support/console_rig.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_beeper.h"
 #include "tests/support/scoped_work_dir.h"
@@ -12,21 +13,7 @@
 namespace ostrino {
 namespace {
 
-struct Console {
-    Console() : port(sim::SimOptions{}, clock), link(state, com, port, clock, dialogs) {
-        logic.Form_Load();
-        dialogs.messages.clear();
-    }
-    test::ScopedWorkDir dir;
-    test::FakeClock clock;
-    test::ScriptedDialogs dialogs;
-    test::RecordingBeeper beeper;
-    ConsoleState state;
-    FrmComModel com;
-    sim::SimSerialPort port;
-    InstrumentLink link;
-    Form1Logic logic{state, com, link, clock, dialogs, beeper};
-};
+using Console = test::ConsoleRig;
 
 TEST(Form1Start, DefaultsWithoutACalibrationFile) {
     test::ScopedWorkDir dir;

@@ -142,10 +142,3 @@ TEST(Form1Window, CalibrationWindowOpens) {
 
 }  // namespace
 }  // namespace ostrino
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,3 +1,5 @@
+// main() of the window tests: widgets are built offscreen, no display is needed.
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
