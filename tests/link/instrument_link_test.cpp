@@ -241,6 +241,12 @@ struct Decoded {
     test::ScriptedDialogs dialogs;
 };
 
+// A result with fixed readings: Ia 256 and Is 32 counts, Va 0x280, Vs 0x290, supply 0x340.
+std::string resultString(const char* status, const char* negativeSupply, const char* ranges) {
+    return std::string(status) + "0100" + "0100" + "0020" + "0020" + "0280" + "0290" + "0340" +
+           negativeSupply + ranges;
+}
+
 void decompose(Decoded& d, const std::string& result, int row = 5) {
     test::FakeClock clock;
     MissingPort port;
@@ -250,17 +256,7 @@ void decompose(Decoded& d, const std::string& result, int row = 5) {
 
 TEST(Decompose, AveragingAndGainsDivideTheCurrents) {
     Decoded d;  // averaging "Automatic"
-    decompose(d,
-              "10"
-              "0100"
-              "0100"
-              "0020"
-              "0020"
-              "0280"
-              "0290"
-              "0340"
-              "FFFF"
-              "0307");
+    decompose(d, resultString("10", "FFFF", "0307"));
     EXPECT_FALSE(d.fault);
     const double ia = 256 * 5.0 / 1024 * 1000 / 17.8;
     const double is = 32 * 5.0 / 1024 * 1000 / 17.8;
@@ -276,75 +272,25 @@ TEST(Decompose, AveragingAndGainsDivideTheCurrents) {
 
     Decoded fixed;
     fixed.state.cboAverage = 2;  // "4X"
-    decompose(fixed,
-              "10"
-              "0100"
-              "0100"
-              "0020"
-              "0020"
-              "0280"
-              "0290"
-              "0340"
-              "FFFF"
-              "0000");
+    decompose(fixed, resultString("10", "FFFF", "0000"));
     EXPECT_DOUBLE_EQ(fixed.state.dblMeasMatrix(5, MeasMatrix::Ia), ia / 4);
     EXPECT_EQ(fixed.com.lblActualAverage, "4");
 }
 
 TEST(Decompose, ComplianceStatusIsLatched) {
     Decoded d;
-    decompose(d,
-              "11"
-              "0100"
-              "0100"
-              "0020"
-              "0020"
-              "0280"
-              "0290"
-              "0340"
-              "0200"
-              "0000");
+    decompose(d, resultString("11", "0200", "0000"));
     EXPECT_TRUE(d.state.blnCompliance);
     EXPECT_EQ(d.com.lblStat, "17");
-    decompose(d,
-              "10"
-              "0100"
-              "0100"
-              "0020"
-              "0020"
-              "0280"
-              "0290"
-              "0340"
-              "0200"
-              "0000");
+    decompose(d, resultString("10", "0200", "0000"));
     EXPECT_TRUE(d.state.blnCompliance);  // "10" leaves it as it was
     Decoded clean;
-    decompose(clean,
-              "10"
-              "0100"
-              "0100"
-              "0020"
-              "0020"
-              "0280"
-              "0290"
-              "0340"
-              "0200"
-              "0000");
+    decompose(clean, resultString("10", "0200", "0000"));
     EXPECT_FALSE(clean.state.blnCompliance);
 }
 
 TEST(Decompose, VoltageCorrectionReplacesTheSetVoltages) {
-    const std::string result =
-        "10"
-        "0100"
-        "0100"
-        "0020"
-        "0020"
-        "0280"
-        "0290"
-        "0340"
-        "0200"
-        "0000";
+    const std::string result = resultString("10", "0200", "0000");
     Decoded on;
     on.state.dblMeasMatrix(5, MeasMatrix::Va) = 200.0;
     on.state.dblMeasMatrix(5, MeasMatrix::Vs) = 150.0;
@@ -366,17 +312,7 @@ TEST(Decompose, VoltageCorrectionReplacesTheSetVoltages) {
 TEST(Decompose, UnreadableResultChangesNothingAndFaults) {
     Decoded d;
     d.state.dblMeasMatrix(5, MeasMatrix::Ia) = 7.0;
-    decompose(d,
-              "10"
-              "0100"
-              "0100"
-              "0020"
-              "0020"
-              "0280"
-              "0290"
-              "0340"
-              "0200"
-              "0099");
+    decompose(d, resultString("10", "0200", "0099"));
     EXPECT_TRUE(d.fault);
     EXPECT_DOUBLE_EQ(d.state.dblMeasMatrix(5, MeasMatrix::Ia), 7.0);
     EXPECT_EQ(d.dialogs.messages.size(), 1u);

@@ -4,59 +4,12 @@
 
 #include <cmath>
 
-#include "measure/meas_setup.h"
-#include "sim/sim_serial_port.h"
-#include "tests/support/fake_clock.h"
-#include "tests/support/recording_beeper.h"
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/sweep_rig.h"
 
 namespace ostrino {
 namespace {
 
-// The measurement engine against the simulated instrument on a fake clock.
-struct Rig {
-    explicit Rig(sim::SimOptions options = {})
-        : port(options, clock),
-          link(state, com, port, clock, dialogs),
-          setup(state, model, dialogs, hooks),
-          run(state, model, com, link, clock, dialogs, beeper, hooks) {
-        hooks.ClearCurves = [this] { run.ClearCurves(); };
-        hooks.DrawPicture = [this] { ++draws; };
-        link.onGroundState = [this] { run.GotoGroundState(); };
-        for (int block : {MeasMatrix::kActual, MeasMatrix::kStored, MeasMatrix::kFit}) {
-            state.dblMeasMatrix.markEmpty(block);
-        }
-        setup.cboMeasType_Click();
-    }
-
-    void selectType(int type) {
-        model.cboMeasType = type;
-        setup.cboMeasType_Click();
-    }
-    // Heater on without the ping, so that the supply stays at 19 V for exact strings.
-    void heaterOnAt19V() {
-        state.dblVsupply = 19.0;
-        state.intMeasStat = kHeating;
-        run.DoHeater();
-    }
-    std::string wireSince(std::size_t mark) const { return port.wire().substr(mark); }
-    int curve(int row) const {
-        return static_cast<int>(std::lround(state.dblMeasMatrix(row, MeasMatrix::Curve)));
-    }
-
-    test::FakeClock clock;
-    test::ScriptedDialogs dialogs;
-    test::RecordingBeeper beeper;
-    ConsoleState state;
-    FrmComModel com;
-    Form1Model model;
-    Form1Hooks hooks;
-    sim::SimSerialPort port;
-    InstrumentLink link;
-    MeasSetup setup;
-    MeasRun run;
-    int draws = 0;
-};
+using Rig = test::SweepRig;
 
 // The 18-character commands of a stretch of wire (a result answers every "10").
 std::vector<std::string> commands(const std::string& wire) {

@@ -14,43 +14,23 @@
 #include "tests/support/recording_beeper.h"
 #include "tests/support/scoped_work_dir.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/sweep_rig.h"
 
 namespace ostrino {
 namespace {
 
-struct Rig {
-    Rig()
-        : port({}, clock),
-          link(state, com, port, clock, dialogs),
-          setup(state, model, dialogs, hooks),
-          run(state, model, com, link, clock, dialogs, beeper, hooks) {
-        hooks.ClearCurves = [this] { run.ClearCurves(); };
+// The sweep rig drawing on a real Qt surface after every point.
+struct Rig : test::SweepRig {
+    Rig() {
         hooks.DrawPicture = [this] {
             ++draws;
             plotter.DrawPicture();
         };
-        link.onGroundState = [this] { run.GotoGroundState(); };
-        for (int block : {MeasMatrix::kActual, MeasMatrix::kStored, MeasMatrix::kFit}) {
-            state.dblMeasMatrix.markEmpty(block);
-        }
         state.blnLoaded = true;
     }
-
-    test::FakeClock clock;
-    test::ScriptedDialogs dialogs;
-    test::RecordingBeeper beeper;
-    ConsoleState state;
-    FrmComModel com;
-    Form1Model model;
-    Form1Hooks hooks;
-    sim::SimSerialPort port;
-    InstrumentLink link;
-    MeasSetup setup;
-    MeasRun run;
     GraphSettingsLogic graph{state, model, dialogs};
     QtCanvas canvas{QSize(750, 700)};
     Plotter plotter{state, model, graph, canvas};
-    int draws = 0;
 };
 
 TEST(PlotSmoke, SweepDrawnAndSavedAsBitmap) {
