@@ -94,6 +94,92 @@ TEST(Matrix, AtMostAThousandPoints) {
     EXPECT_EQ(cmds.back(), endSweepString());
 }
 
+// The electrode voltages each type puts on the valve, written out once more from the
+// table of roles, so that a column mixed up anywhere between the settings and the wire shows.
+struct Electrodes {
+    double vh, vg, vs, va;
+};
+Electrodes expectedElectrodes(int type, double x1, double x2, const MeasSettings& s,
+                              double vamax) {
+    const double c1 = s.dblConst1, c2 = s.dblConst2;
+    switch (type) {
+        case 0: return {c2, x1, c1, x2};
+        case 1: return {c1, x1, x2, x2};
+        case 2: return {c2, x2, c1, x1};
+        case 3: return {c2, c1, x2, x1};
+        case 4: return {c1, x2, x1, x1};
+        case 5: return {c2, x2, x1, c1};
+        case 6: return {c2, c1, x1, x2};
+        case 7: return {c2, c1, x2, x1};
+        case 8: return {x1, x2, c2, c1};
+        case 9: return {x1, c1, c2, x2};
+        case 10: return {c2, x1, x2 + (1 - c1) * (vamax - x2), x2};
+        case 11: return {c2, x2, x1 + (1 - c1) * (s.dblVar1Stop - x1), x1};
+        default: return {s.dblHeaterSave, std::min(0.0, x2 + c2 * (x1 - x2)), c1, x1};
+    }
+}
+
+TEST(Sweep, EveryTypePutsItsRolesOnTheRightElectrodes) {
+    for (int type = 0; type <= 12; ++type) {
+        Rig r;
+        r.selectType(type);
+        auto& s = r.state.meas;
+        // Two curves of three points, each value distinct so that a swap shows.
+        const bool gridStep = s.dblVar2Min < 0;
+        s.dblVar2Values = {gridStep ? -3.0 : 150.0, gridStep ? -1.5 : 250.0};
+        s.intVar2Count = 2;
+        s.intVar1Nintv = 2;
+        if (type == 8 || type == 9) {
+            s.dblVar1Start = 2.0;  // heater sweep 2 .. 6.3 V
+        }
+        if (type == 3 || type == 6 || type == 7 || type == 9) {
+            s.dblConst1 = -4.0;  // a grid constant
+        }
+        if (type == 10 || type == 11) {
+            s.dblConst1 = 0.4;
+        }
+        if (type == 12) {
+            s.dblConst2 = 0.005;  // the grid stays below 0 V
+        }
+        r.run.ComposeMatrix();
+        const MeasMatrix composed = r.state.dblMeasMatrix;
+        struct Seen {
+            double vh, vg, vs, va;
+        };
+        std::vector<Seen> seen;
+        const auto& inst = r.port.instrument();
+        r.hooks.DrawPicture = [&] {
+            seen.push_back({inst.heaterVolts(), inst.gridVolts(), inst.screenVolts(),
+                            inst.anodeVolts()});
+        };
+        r.heaterOnAt19V();
+        seen.clear();
+        r.state.intMeasStat = kMeasuring;
+        r.run.DoMeasurement();
+        ASSERT_EQ(seen.size(), 6u) << "type " << type;
+        ASSERT_TRUE(r.dialogs.messages.empty()) << "type " << type;
+        const double vamax = std::max({0.0, s.dblVar2Values[0], s.dblVar2Values[1]});
+        const auto& m = composed;
+        for (int i = 0; i < 6; ++i) {
+            const double x1 = s.dblVar1Start + (i % 3) * (s.dblVar1Stop - s.dblVar1Start) / 2;
+            const double x2 = s.dblVar2Values[static_cast<std::size_t>(i / 3)];
+            const Electrodes e = expectedElectrodes(type, x1, x2, s, vamax);
+            const std::string where = "type " + std::to_string(type) + " point " +
+                                      std::to_string(i);
+            EXPECT_NEAR(m(i, MeasMatrix::Vh), e.vh, 1e-9) << where;
+            EXPECT_NEAR(m(i, MeasMatrix::Vg), e.vg, 1e-9) << where;
+            EXPECT_NEAR(m(i, MeasMatrix::Vs), e.vs, 1e-9) << where;
+            EXPECT_NEAR(m(i, MeasMatrix::Va), e.va, 1e-9) << where;
+            // What the instrument applied, within its converters' steps.
+            const auto& v = seen[static_cast<std::size_t>(i)];
+            EXPECT_NEAR(v.vh, e.vh, 0.25) << where;
+            EXPECT_NEAR(v.vg, e.vg, 0.06) << where;
+            EXPECT_NEAR(v.vs, e.vs, 1.0) << where;
+            EXPECT_NEAR(v.va, e.va, 1.0) << where;
+        }
+    }
+}
+
 TEST(Heater, RampSendsTenStepsToTheFirstPointsHeaterVoltage) {
     struct Case {
         int type;
