@@ -35,8 +35,9 @@ class StillClock : public Clock {
     void pumpEvents() override {}
 };
 
-// Ten curves of 100 points each: a triode family of Ia and Is against Va.
-void fillSweep(ConsoleState& state) {
+// Ten curves of 100 points each (or fewer points in all): a triode family of Ia and Is
+// against Va.
+void fillSweep(ConsoleState& state, int points) {
     MeasMatrix& m = state.dblMeasMatrix;
     for (int block : {MeasMatrix::kStored, MeasMatrix::kFit}) {
         m.markEmpty(block);
@@ -45,7 +46,7 @@ void fillSweep(ConsoleState& state) {
     for (int curve = 1; curve <= 10; ++curve) {
         const double vg = -2.0 * (curve - 1);
         state.meas.dblVar2Values[static_cast<std::size_t>(curve - 1)] = vg;
-        for (int k = 0; k < 100; ++k, ++row) {
+        for (int k = 0; k < 100 && row < points; ++k, ++row) {
             const double va = 2.0 * k + 2.0;
             const double drive = std::max(0.0, va / 17.0 + vg);
             m(row, MeasMatrix::Curve) = curve;
@@ -54,7 +55,10 @@ void fillSweep(ConsoleState& state) {
             m(row, MeasMatrix::Is) = 0.1 * std::pow(drive, 1.5);
         }
     }
-    // Row 1000 (the stored block's first row) ends the measured block.
+    if (row < MeasMatrix::kStored) {
+        m(row, MeasMatrix::Curve) = 0;
+    }
+    // Otherwise row 1000 (the stored block's first row) ends the measured block.
 }
 
 void BM_DrawPicture(benchmark::State& bench) {
@@ -77,14 +81,22 @@ void BM_DrawPicture(benchmark::State& bench) {
     model.txtPmax = "1";
     state.blnCursor = true;
     model.intCursorX = model.intCursorY = 500;
-    fillSweep(state);
+    fillSweep(state, static_cast<int>(bench.range(1)));
+    if (bench.range(0) == 0) {  // lines only, to tell the markers' share
+        model.cboY1Marker = model.cboY2Marker = 0;
+    }
 
     for (auto _ : bench) {
         plotter.DrawPicture();
         benchmark::DoNotOptimize(canvas.image().constBits());
     }
 }
-BENCHMARK(BM_DrawPicture)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawPicture)
+    ->ArgNames({"markers", "points"})
+    ->Args({1, 1000})
+    ->Args({0, 1000})
+    ->Args({1, 0})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_ComposeAndDecodePoint(benchmark::State& bench) {
     ConsoleState state;

@@ -129,18 +129,9 @@ bool isDigit(char c) {
 }  // namespace
 
 double roundHalfEven(double v) {
-    if (!std::isfinite(v)) {
-        return v;
-    }
-    const double below = std::floor(v);
-    const double fraction = v - below;  // exact for every finite double
-    if (fraction < 0.5) {
-        return below;
-    }
-    if (fraction > 0.5) {
-        return below + 1.0;
-    }
-    return std::fmod(below, 2.0) == 0.0 ? below : below + 1.0;
+    // The floating-point unit rounds to nearest with ties to even, and nothing in the
+    // program changes that mode; infinities and NaN pass through.
+    return std::nearbyint(v);
 }
 
 std::optional<std::int16_t> toInteger(double v) {

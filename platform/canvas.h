@@ -48,6 +48,12 @@ class Canvas {
     // An existing file is replaced only by a complete new one; on failure the reason
     // goes into error.
     virtual bool saveBitmap(const std::string& path, std::string& error) = 0;
+
+    // Between these two, the lines and circles of one curve may be put down together: all
+    // its circles first, then its lines pen by pen. The picture differs only where a marker
+    // and a segment that does not end in it overlap. Everything is down after endBatch.
+    virtual void beginBatch() {}
+    virtual void endBatch() {}
 };
 
 }  // namespace ostrino

@@ -281,6 +281,7 @@ void Plotter::drawcurve(int intRow, int intXcol, int intYcol, double dblXmin, do
     while (curveAt(m, row, end) >= 1) {
         ++n;
         Rgb colour = curveColour(n);
+        canvas_.beginBatch();  // a thousand points are redrawn after every new one
         MyMarker(px(row), py(row), intMarker, colour);
         ++row;
         // The marker of a point goes down before the segment that ends in it.
@@ -289,6 +290,7 @@ void Plotter::drawcurve(int intRow, int intXcol, int intYcol, double dblXmin, do
             DrawSegment(px(row - 1), py(row - 1), px(row), py(row), intline, colour);
             ++row;
         }
+        canvas_.endBatch();
     }
 }
 

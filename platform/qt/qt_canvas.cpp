@@ -43,6 +43,7 @@ bool endsWithIgnoringCase(const std::string& s, std::string_view suffix) {
 
 QtCanvas::QtCanvas(QSize pixelSize)
     : image_(blankImage(pixelSize)), coords_(image_.width(), image_.height()) {
+    measurePen();
     rebuildFont();
 }
 
@@ -54,6 +55,7 @@ void QtCanvas::resize(QSize pixelSize) {
     endPainting();
     image_ = blankImage(pixelSize);
     coords_ = PlotCoordinates(image_.width(), image_.height());
+    measurePen();
     penDirty_ = true;
     rebuildFont();
 }
@@ -66,7 +68,6 @@ const QImage& QtCanvas::image() {
 QPainter& QtCanvas::painter() {
     if (!painter_) {
         painter_ = std::make_unique<QPainter>(&image_);
-        painter_->setRenderHint(QPainter::Antialiasing);
         painter_->setRenderHint(QPainter::TextAntialiasing);
         painter_->setFont(font_);
         penDirty_ = true;
@@ -75,22 +76,47 @@ QPainter& QtCanvas::painter() {
 }
 
 void QtCanvas::endPainting() {
+    flushBatch();
     if (painter_) {
         painter_->end();
         painter_.reset();
     }
 }
 
+QtCanvas::PenKey QtCanvas::currentPen() const {
+    return {foreground_.rgb(), lineStyle_, penWidth()};
+}
+
 void QtCanvas::applyPen() {
-    QPainter& p = painter();
-    if (!penDirty_) {
-        return;
+    painter();
+    // Markers and segments switch colour and style back and forth; the painter is told only
+    // when what it holds differs from what the next stroke needs.
+    const PenKey key = currentPen();
+    if (penDirty_ || key != appliedPen_) {
+        setPen(key);
     }
-    QPen pen(foreground_);
-    pen.setWidthF(penWidth());
+}
+
+void QtCanvas::setPen(const PenKey& key) {
+    auto found = pens_.find(key);
+    if (found == pens_.end()) {
+        if (pens_.size() > 64) {
+            pens_.clear();
+        }
+        found = pens_.emplace(key, makePen(key)).first;
+    }
+    painter().setPen(found->second);
+    appliedPen_ = key;
+    penDirty_ = false;
+}
+
+QPen QtCanvas::makePen(const PenKey& key) {
+    const auto& [rgb, style, width] = key;
+    QPen pen{QColor(rgb)};
+    pen.setWidthF(width);
     pen.setJoinStyle(Qt::MiterJoin);
     // Dash patterns in pen widths, after the usual screen patterns.
-    switch (lineStyle_) {
+    switch (style) {
         case LineStyle::Solid:
             pen.setCapStyle(Qt::SquareCap);
             break;
@@ -107,20 +133,124 @@ void QtCanvas::applyPen() {
             pen.setDashPattern({9, 6, 3, 6});
             break;
     }
-    p.setPen(pen);
-    penDirty_ = false;
+    return pen;
+}
+
+void QtCanvas::beginBatch() {
+    flushBatch();
+    batching_ = true;
+}
+
+void QtCanvas::endBatch() {
+    flushBatch();
+    batching_ = false;
+}
+
+void QtCanvas::flushBatch() {
+    if (batchStamps_.empty() && batchLines_.empty()) {
+        return;
+    }
+    if (!batchStamps_.empty()) {
+        QPainter& p = painter();
+        for (const auto& [stamp, at] : batchStamps_) {
+            p.drawImage(at, stamp);
+        }
+        batchStamps_.clear();
+    }
+    if (penWidth_ == 1.0) {
+        // Thin lines straight into the image: far quicker than the painter's general
+        // stroker, and pixel for pixel what it draws for lines between pixel centres.
+        if (painter_) {
+            painter_->end();
+            painter_.reset();
+        }
+        for (const auto& [key, lines] : batchLines_) {
+            drawThinLines(key, lines);
+        }
+    } else {
+        for (const auto& [key, lines] : batchLines_) {
+            setPen(key);
+            painter_->drawLines(lines.data(), static_cast<int>(lines.size()));
+        }
+    }
+    batchLines_.clear();
+}
+
+void QtCanvas::drawThinLines(const PenKey& key, const std::vector<QLineF>& lines) {
+    const auto& [rgb, style, width] = key;
+    // On and off runs in pixels, as the pens' dash patterns.
+    static const std::vector<int> kSolid{1, 0};
+    static const std::vector<int> kDot{3, 3};
+    static const std::vector<int> kDash{18, 6};
+    static const std::vector<int> kDashDot{9, 6, 3, 6};
+    const std::vector<int>& pattern = style == LineStyle::Dot       ? kDot
+                                      : style == LineStyle::Dash    ? kDash
+                                      : style == LineStyle::DashDot ? kDashDot
+                                                                    : kSolid;
+    const QRgb colour = 0xFF000000u | rgb;
+    const int w = image_.width(), h = image_.height();
+    auto* bits = reinterpret_cast<QRgb*>(image_.bits());
+    const qsizetype stride = image_.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+    std::size_t run = 0;  // where in the pattern the pen is, and how far that run goes on
+    int left = pattern[0];
+    const auto plot = [&](int x, int y) {
+        if (run % 2 == 0 && x >= 0 && y >= 0 && x < w && y < h) {
+            bits[y * stride + x] = colour;
+        }
+        if (--left <= 0 && pattern[1] > 0) {  // a solid pen never leaves its run
+            run = (run + 1) % pattern.size();
+            left = pattern[run];
+        } else if (left <= 0) {
+            left = pattern[0];
+        }
+    };
+    QPoint lastEnd(-1, -1);
+    for (const QLineF& l : lines) {
+        int x = static_cast<int>(std::floor(l.x1())), y = static_cast<int>(std::floor(l.y1()));
+        const int x2 = static_cast<int>(std::floor(l.x2())),
+                  y2 = static_cast<int>(std::floor(l.y2()));
+        // A segment that goes on from the last one goes on with its pattern and does not
+        // put their common pixel down twice; any other starts the pattern afresh.
+        const bool goesOn = QPoint(x, y) == lastEnd;
+        if (!goesOn) {
+            run = 0;
+            left = pattern[0];
+        }
+        lastEnd = QPoint(x2, y2);
+        const int dx = std::abs(x2 - x), dy = -std::abs(y2 - y);
+        const int sx = x < x2 ? 1 : -1, sy = y < y2 ? 1 : -1;
+        int err = dx + dy;
+        for (bool first = true;; first = false) {
+            if (!(first && goesOn)) {
+                plot(x, y);
+            }
+            if (x == x2 && y == y2) {
+                break;
+            }
+            const int e2 = 2 * err;
+            if (e2 >= dy) {
+                err += dy;
+                x += sx;
+            }
+            if (e2 <= dx) {
+                err += dx;
+                y += sy;
+            }
+        }
+    }
 }
 
 void QtCanvas::clear(Rgb background) {
+    batchStamps_.clear();  // painted over anyway
+    batchLines_.clear();
     endPainting();
     image_.fill(toQColor(background));
 }
 
 void QtCanvas::setForeground(Rgb colour) {
-    const QColor c = toQColor(colour);
-    if (c != foreground_) {
-        foreground_ = c;
-        penDirty_ = true;
+    if (colour != foregroundRgb_) {  // markers and segments set it twice a point
+        foregroundRgb_ = colour;
+        foreground_ = toQColor(colour);
     }
 }
 
@@ -130,10 +260,7 @@ void QtCanvas::setFill(Rgb colour, bool solid) {
 }
 
 void QtCanvas::setLineStyle(LineStyle style) {
-    if (style != lineStyle_) {
-        lineStyle_ = style;
-        penDirty_ = true;
-    }
+    lineStyle_ = style;
 }
 
 void QtCanvas::setFont(const std::string& name, double pointSize, bool bold) {
@@ -148,6 +275,7 @@ void QtCanvas::setFont(const std::string& name, double pointSize, bool bold) {
 
 void QtCanvas::rebuildFont() {
     font_ = makeFont(fontName_, pointSize_, bold_, coords_.sizeFactor());
+    metrics_ = std::make_unique<QFontMetricsF>(font_, &image_);
     if (painter_) {
         painter_->setFont(font_);
     }
@@ -171,43 +299,104 @@ QFont QtCanvas::makeFont(const std::string& name, double pointSize, bool bold, d
 
 QPointF QtCanvas::snapped(double x, double y) const {
     // Odd pen widths on pixel centres, so that level and upright lines come out sharp.
-    const bool odd = std::fmod(penWidth(), 2.0) == 1.0;
-    const auto snap = [odd](double v) { return odd ? std::floor(v) + 0.5 : std::round(v); };
     const PixelPoint p = coords_.toPixel(x, y);
-    return {snap(p.x), snap(p.y)};
+    if (oddPen_) {
+        return {std::floor(p.x) + 0.5, std::floor(p.y) + 0.5};
+    }
+    return {std::round(p.x), std::round(p.y)};
 }
 
-double QtCanvas::penWidth() const {
-    return std::max(1.0, std::round(coords_.sizeFactor()));
+void QtCanvas::measurePen() {
+    penWidth_ = std::max(1.0, std::round(coords_.sizeFactor()));
+    oddPen_ = std::fmod(penWidth_, 2.0) == 1.0;
 }
 
 void QtCanvas::line(double x1, double y1, double x2, double y2) {
+    if (batching_) {
+        const PenKey key = currentPen();
+        // A curve uses one or two pens (markers solid, segments in their style).
+        auto group = std::find_if(batchLines_.begin(), batchLines_.end(),
+                                  [&key](const auto& g) { return g.first == key; });
+        if (group == batchLines_.end()) {
+            group = batchLines_.insert(batchLines_.end(), {key, {}});
+        }
+        group->second.emplace_back(snapped(x1, y1), snapped(x2, y2));
+        return;
+    }
     applyPen();
     painter_->drawLine(snapped(x1, y1), snapped(x2, y2));
 }
 
+namespace {
+// Circles up to this radius in pixels go through a stamp.
+constexpr double kLargestStamp = 24.0;
+}  // namespace
+
 void QtCanvas::circle(double x, double y, double radius) {
-    applyPen();
-    painter_->setBrush(solidFill_ ? QBrush(fill_) : QBrush(Qt::NoBrush));
     const double r = std::round(coords_.toPixelLength(radius));
-    painter_->drawEllipse(snapped(x, y), r, r);
+    const QPointF centre = snapped(x, y);
+    if (r > kLargestStamp || lineStyle_ != LineStyle::Solid) {
+        flushBatch();
+        applyPen();
+        painter_->setBrush(solidFill_ ? QBrush(fill_) : QBrush(Qt::NoBrush));
+        painter_->drawEllipse(centre, r, r);
+        return;
+    }
+    const QPointF whole(std::floor(centre.x()), std::floor(centre.y()));
+    const QImage& stamp = circleStamp(r, centre - whole);
+    const int half = stamp.width() / 2;
+    const QPoint at(static_cast<int>(whole.x()) - half, static_cast<int>(whole.y()) - half);
+    if (batching_) {
+        batchStamps_.emplace_back(stamp, at);
+    } else {
+        painter().drawImage(at, stamp);
+    }
+}
+
+const QImage& QtCanvas::circleStamp(double radius, QPointF centreFraction) {
+    const StampKey key{static_cast<int>(radius),
+                       foreground_.rgb(),
+                       fill_.rgb(),
+                       solidFill_,
+                       penWidth(),
+                       static_cast<int>(centreFraction.x() * 2),
+                       static_cast<int>(centreFraction.y() * 2)};
+    auto found = stamps_.find(key);
+    if (found != stamps_.end()) {
+        return found->second;
+    }
+    // Room for the radius and the pen on every side; the centre sits on pixel "half".
+    const int half = static_cast<int>(radius + penWidth()) + 2;
+    QImage stamp(2 * half + 1, 2 * half + 1, QImage::Format_ARGB32_Premultiplied);
+    stamp.fill(Qt::transparent);
+    {
+        QPainter p(&stamp);
+        p.setRenderHint(QPainter::Antialiasing);
+        QPen pen(foreground_);
+        pen.setWidthF(penWidth());
+        p.setPen(pen);
+        p.setBrush(solidFill_ ? QBrush(fill_) : QBrush(Qt::NoBrush));
+        p.drawEllipse(QPointF(half, half) + centreFraction, radius, radius);
+    }
+    if (stamps_.size() > 64) {
+        stamps_.clear();  // colours and sizes come and go with the settings
+    }
+    return stamps_.emplace(key, std::move(stamp)).first->second;
 }
 
 void QtCanvas::text(double x, double y, const std::string& s) {
+    flushBatch();
     applyPen();
     const PixelPoint at = coords_.toPixel(x, y);
-    const QFontMetricsF metrics(font_, &image_);
-    painter_->drawText(QPointF(at.x, at.y + metrics.ascent()), QString::fromStdString(s));
+    painter_->drawText(QPointF(at.x, at.y + metrics_->ascent()), QString::fromStdString(s));
 }
 
 double QtCanvas::textWidth(const std::string& s) {
-    const QFontMetricsF metrics(font_, &image_);
-    return coords_.toUserLength(metrics.horizontalAdvance(QString::fromStdString(s)));
+    return coords_.toUserLength(metrics_->horizontalAdvance(QString::fromStdString(s)));
 }
 
 double QtCanvas::textHeight(const std::string& /*s*/) {
-    const QFontMetricsF metrics(font_, &image_);
-    return coords_.toUserLength(metrics.height());
+    return coords_.toUserLength(metrics_->height());
 }
 
 bool QtCanvas::saveBitmap(const std::string& path, std::string& error) {

@@ -2,10 +2,16 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
+#include <QPen>
 #include <QSize>
+#include <map>
 #include <memory>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "platform/canvas.h"
 #include "platform/plot_coordinates.h"
@@ -39,6 +45,8 @@ class QtCanvas : public Canvas {
     double textWidth(const std::string& s) override;
     double textHeight(const std::string& s) override;
     bool saveBitmap(const std::string& path, std::string& error) override;
+    void beginBatch() override;
+    void endBatch() override;
 
     // The font that a face name and point size come out as on this surface: a missing
     // face falls back to a sans-serif one ("MS Sans Serif") or a cursive one ("Comic Sans").
@@ -48,16 +56,34 @@ class QtCanvas : public Canvas {
     QPainter& painter();
     void endPainting();
     void applyPen();
-    double penWidth() const;
+    void flushBatch();
+    double penWidth() const { return penWidth_; }
+    void measurePen();
     QPointF snapped(double x, double y) const;
     void rebuildFont();
+    const QImage& circleStamp(double radius, QPointF centreFraction);
 
     QImage image_;
     PlotCoordinates coords_;
     std::unique_ptr<QPainter> painter_;
-    bool penDirty_ = true;
+    bool penDirty_ = true;  // the painter holds no pen of ours yet
+    using PenKey = std::tuple<QRgb, LineStyle, double>;
+    PenKey currentPen() const;
+    void setPen(const PenKey& key);
+    static QPen makePen(const PenKey& key);
+    void drawThinLines(const PenKey& key, const std::vector<QLineF>& lines);
+    PenKey appliedPen_{};
+    std::map<PenKey, QPen> pens_;
+
+    // What a batch holds until it ends.
+    bool batching_ = false;
+    std::vector<std::pair<QImage, QPoint>> batchStamps_;
+    std::vector<std::pair<PenKey, std::vector<QLineF>>> batchLines_;
 
     QColor foreground_ = Qt::black;
+    Rgb foregroundRgb_ = kBlack;
+    double penWidth_ = 1.0;
+    bool oddPen_ = true;
     QColor fill_ = Qt::white;
     bool solidFill_ = false;
     LineStyle lineStyle_ = LineStyle::Solid;
@@ -65,6 +91,12 @@ class QtCanvas : public Canvas {
     double pointSize_ = 8.25;
     bool bold_ = false;
     QFont font_;
+    std::unique_ptr<QFontMetricsF> metrics_;
+
+    // Small circles (the markers) are drawn once into a stamp and copied after that: a
+    // sweep draws a thousand of them after every point.
+    using StampKey = std::tuple<int, QRgb, QRgb, bool, double, int, int>;
+    std::map<StampKey, QImage> stamps_;
 };
 
 }  // namespace ostrino

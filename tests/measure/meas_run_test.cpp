@@ -99,23 +99,35 @@ TEST(Matrix, AtMostAThousandPoints) {
 struct Electrodes {
     double vh, vg, vs, va;
 };
-Electrodes expectedElectrodes(int type, double x1, double x2, const MeasSettings& s,
-                              double vamax) {
+Electrodes expectedElectrodes(int type, double x1, double x2, const MeasSettings& s, double vamax) {
     const double c1 = s.dblConst1, c2 = s.dblConst2;
     switch (type) {
-        case 0: return {c2, x1, c1, x2};
-        case 1: return {c1, x1, x2, x2};
-        case 2: return {c2, x2, c1, x1};
-        case 3: return {c2, c1, x2, x1};
-        case 4: return {c1, x2, x1, x1};
-        case 5: return {c2, x2, x1, c1};
-        case 6: return {c2, c1, x1, x2};
-        case 7: return {c2, c1, x2, x1};
-        case 8: return {x1, x2, c2, c1};
-        case 9: return {x1, c1, c2, x2};
-        case 10: return {c2, x1, x2 + (1 - c1) * (vamax - x2), x2};
-        case 11: return {c2, x2, x1 + (1 - c1) * (s.dblVar1Stop - x1), x1};
-        default: return {s.dblHeaterSave, std::min(0.0, x2 + c2 * (x1 - x2)), c1, x1};
+        case 0:
+            return {c2, x1, c1, x2};
+        case 1:
+            return {c1, x1, x2, x2};
+        case 2:
+            return {c2, x2, c1, x1};
+        case 3:
+            return {c2, c1, x2, x1};
+        case 4:
+            return {c1, x2, x1, x1};
+        case 5:
+            return {c2, x2, x1, c1};
+        case 6:
+            return {c2, c1, x1, x2};
+        case 7:
+            return {c2, c1, x2, x1};
+        case 8:
+            return {x1, x2, c2, c1};
+        case 9:
+            return {x1, c1, c2, x2};
+        case 10:
+            return {c2, x1, x2 + (1 - c1) * (vamax - x2), x2};
+        case 11:
+            return {c2, x2, x1 + (1 - c1) * (s.dblVar1Stop - x1), x1};
+        default:
+            return {s.dblHeaterSave, std::min(0.0, x2 + c2 * (x1 - x2)), c1, x1};
     }
 }
 
@@ -149,8 +161,8 @@ TEST(Sweep, EveryTypePutsItsRolesOnTheRightElectrodes) {
         std::vector<Seen> seen;
         const auto& inst = r.port.instrument();
         r.hooks.DrawPicture = [&] {
-            seen.push_back({inst.heaterVolts(), inst.gridVolts(), inst.screenVolts(),
-                            inst.anodeVolts()});
+            seen.push_back(
+                {inst.heaterVolts(), inst.gridVolts(), inst.screenVolts(), inst.anodeVolts()});
         };
         r.heaterOnAt19V();
         seen.clear();
@@ -164,8 +176,8 @@ TEST(Sweep, EveryTypePutsItsRolesOnTheRightElectrodes) {
             const double x1 = s.dblVar1Start + (i % 3) * (s.dblVar1Stop - s.dblVar1Start) / 2;
             const double x2 = s.dblVar2Values[static_cast<std::size_t>(i / 3)];
             const Electrodes e = expectedElectrodes(type, x1, x2, s, vamax);
-            const std::string where = "type " + std::to_string(type) + " point " +
-                                      std::to_string(i);
+            const std::string where =
+                "type " + std::to_string(type) + " point " + std::to_string(i);
             EXPECT_NEAR(m(i, MeasMatrix::Vh), e.vh, 1e-9) << where;
             EXPECT_NEAR(m(i, MeasMatrix::Vg), e.vg, 1e-9) << where;
             EXPECT_NEAR(m(i, MeasMatrix::Vs), e.vs, 1e-9) << where;

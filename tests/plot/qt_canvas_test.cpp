@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFontInfo>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 
@@ -48,6 +49,108 @@ TEST(QtCanvas, ShapesLandOnTheMappedPixels) {
 
     c.clear({0, 0, 255});
     EXPECT_EQ(c.image().pixel(300, 600), qRgb(0, 0, 255));
+}
+
+// A star of lines from one centre (every octant, steep and flat, level and upright), each
+// its own stroke, then a zigzag curve with circle markers drawn as one batch.
+void drawStarAndCurve(QtCanvas& c, bool batch, LineStyle style) {
+    c.setForeground(kRed);
+    c.setLineStyle(style);
+    for (int a = 0; a < 360; a += 15) {
+        const double rad = a * 3.14159265358979 / 180.0;
+        if (batch) {
+            c.beginBatch();
+        }
+        c.line(500, 500, 500 + 300 * std::cos(rad), 500 + 270 * std::sin(rad));
+        if (batch) {
+            c.endBatch();
+        }
+    }
+    if (batch) {
+        c.beginBatch();
+    }
+    double lastX = 0, lastY = 100;
+    for (int i = 0; i <= 40; ++i) {
+        const double x = i * 25.0, y = 100 + (i % 2) * 37 + i * 11;
+        c.setLineStyle(LineStyle::Solid);
+        c.setFill(kWhite, true);
+        c.circle(x, y, 7);
+        if (i > 0) {
+            c.setLineStyle(style);
+            c.line(lastX, lastY, x, y);
+        }
+        lastX = x;
+        lastY = y;
+    }
+    if (batch) {
+        c.endBatch();
+    }
+}
+
+int redPixels(const QImage& img) {
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y) {
+        for (int x = 0; x < img.width(); ++x) {
+            n += isRed(img.pixel(x, y)) ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+// Red pixels red in both.
+int commonRedPixels(const QImage& a, const QImage& b) {
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            n += isRed(a.pixel(x, y)) && isRed(b.pixel(x, y)) ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+// Red pixels of "of" that have no red pixel of "near" within one pixel.
+int strayPixels(const QImage& of, const QImage& near) {
+    int stray = 0;
+    for (int y = 0; y < of.height(); ++y) {
+        for (int x = 0; x < of.width(); ++x) {
+            if (!isRed(of.pixel(x, y))) {
+                continue;
+            }
+            bool found = false;
+            for (int dy = -1; dy <= 1 && !found; ++dy) {
+                for (int dx = -1; dx <= 1 && !found; ++dx) {
+                    found = near.valid(x + dx, y + dy) && isRed(near.pixel(x + dx, y + dy));
+                }
+            }
+            stray += found ? 0 : 1;
+        }
+    }
+    return stray;
+}
+
+// Batched curves (circles first, thin lines straight into the image) must look like the
+// same curves drawn stroke by stroke: the same lines within a pixel, the same markers.
+TEST(QtCanvas, BatchedCurveLooksLikeTheCurveDrawnStrokeByStroke) {
+    for (const QSize size : {QSize(636, 561), QSize(1500, 1400)}) {  // pens 1 and 2 wide
+        QtCanvas strokes(size), batched(size), dotted(size);
+        drawStarAndCurve(strokes, false, LineStyle::Solid);
+        drawStarAndCurve(batched, true, LineStyle::Solid);
+        drawStarAndCurve(dotted, true, LineStyle::Dot);
+        const QImage& a = strokes.image();
+        const QImage& b = batched.image();
+        const QImage& d = dotted.image();
+        const int red = redPixels(a);
+        EXPECT_GT(red, 2000) << size.width();
+        EXPECT_NEAR(redPixels(b), red, red / 20.0) << size.width();
+        EXPECT_EQ(strayPixels(b, a), 0) << size.width();
+        EXPECT_EQ(strayPixels(a, b), 0) << size.width();
+        // Only where a slanted line steps may the two choose a different pixel.
+        EXPECT_GT(commonRedPixels(a, b), 0.75 * red) << size.width();
+        // Dotted lines lie on the solid ones and leave about half of them out.
+        EXPECT_EQ(strayPixels(d, a), 0) << size.width();
+        EXPECT_LT(redPixels(d), 0.8 * red) << size.width();
+        EXPECT_GT(redPixels(d), 0.3 * red) << size.width();
+    }
 }
 
 TEST(QtCanvas, FontsFallBackTextScalesAndHangsFromItsCorner) {
