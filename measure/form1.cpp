@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "files/frm_cal.h"
 
@@ -361,6 +362,10 @@ QWidget* Form1::buildGraphFrame() {
     g->addWidget(modelList("cboY1Marker", kMarkerItems, &Form1Model::cboY1Marker), 1, 7);
     lblY1Unit_ = new QLabel;
     lblY1Unit_->setObjectName("lblY1Unit");
+    // Wide enough for the widest unit, so that changing the quantity does not move the pane.
+    lblY1Unit_->setMinimumWidth(std::max(lblY1Unit_->fontMetrics().horizontalAdvance("kohm"),
+                                         lblY1Unit_->fontMetrics().horizontalAdvance("mA/V")) +
+                                4);
     g->addWidget(lblY1Unit_, 1, 8);
 
     g->addWidget(caption("Y2"), 2, 0);
@@ -375,6 +380,7 @@ QWidget* Form1::buildGraphFrame() {
     g->addWidget(modelList("cboY2Marker", kMarkerItems, &Form1Model::cboY2Marker), 2, 7);
     lblY2Unit_ = new QLabel;
     lblY2Unit_->setObjectName("lblY2Unit");
+    lblY2Unit_->setMinimumWidth(lblY1Unit_->minimumWidth());
     g->addWidget(lblY2Unit_, 2, 8);
 
     auto* title = entry("txtTitle", &Form1Model::txtTitle, 120, redraw);

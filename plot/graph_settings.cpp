@@ -131,6 +131,13 @@ void GraphSettingsLogic::CheckGraphFields() {
         return !problem.empty();
     };
     const std::optional<double> degree = parseNumber(model_.txtDegree);
+    // The upper-end limit is for ends the user types. An automatic end (a flat fit makes
+    // dV/dIa huge) is the graph's own: reporting it would nag at every entry, since the
+    // next redraw sets it again.
+    const auto userSetsEnd = [](int scale, int y1Scale) {
+        constexpr int kAuto = 0, kCopy = 3;
+        return scale != kAuto && !(scale == kCopy && y1Scale == kAuto);
+    };
 
     if (g.dblXmin >= g.dblXmax) {
         problem = "X-min has to less than X-max";
@@ -146,7 +153,7 @@ void GraphSettingsLogic::CheckGraphFields() {
         problem = "Y1-min has to less than Y1-max";
         g.dblY1min = g.dblY1minDefault;
         g.dblY1max = g.dblY1maxDefault;
-    } else if (g.dblY1max > kYmaxLimit) {
+    } else if (g.dblY1max > kYmaxLimit && userSetsEnd(model_.cboY1Scale, model_.cboY1Scale)) {
         problem = "Y1-max has to be less than " + numberText(kYmaxLimit);
         g.dblY1max = g.dblY1maxDefault;
     } else if (g.dblY1min < g.dblY1minDefault) {
@@ -156,7 +163,7 @@ void GraphSettingsLogic::CheckGraphFields() {
         problem = "Y2-min has to less than Y2-max";
         g.dblY2min = g.dblY2minDefault;
         g.dblY2max = g.dblY2maxDefault;
-    } else if (g.dblY2max > kYmaxLimit) {
+    } else if (g.dblY2max > kYmaxLimit && userSetsEnd(model_.cboY2Scale, model_.cboY1Scale)) {
         problem = "Y2-max has to be less than " + numberText(kYmaxLimit);
         g.dblY2max = g.dblY2maxDefault;
     } else if (g.dblY2min < g.dblY2minDefault) {

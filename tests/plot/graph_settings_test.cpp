@@ -137,6 +137,7 @@ TEST_F(GraphSettingsTest, ChecksReportOneFaultPerPassInOrder) {
     EXPECT_EQ(model.txtXmajor + model.txtY1major + model.txtY2major + model.txtDegree, "110110");
 
     dialogs.messages.clear();
+    model.cboY1Scale = model.cboY2Scale = 1;  // ends typed by the user
     g.dblXmax = 450;
     g.dblXmin = -0.5;
     g.dblY1max = 1000.5;
@@ -167,6 +168,27 @@ TEST_F(GraphSettingsTest, ChecksReportOneFaultPerPassInOrder) {
         logic.CheckGraphFields();
     }
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// An automatic upper end above 1000 (dV/dIa of flat pentode curves) is not the user's entry
+// and is left alone; typed in on "Manual", or copied from a manual Y1, it is reported.
+TEST_F(GraphSettingsTest, AutomaticUpperEndsAreNotReported) {
+    struct Case {
+        int y1Scale, y2Scale;
+        bool reported;
+    };
+    for (const Case c : {Case{1, 0, false}, Case{0, 3, false}, Case{1, 1, true}, Case{1, 3, true},
+                         Case{1, 2, true}}) {
+        dialogs.messages.clear();
+        model.cboY1Scale = c.y1Scale;
+        model.cboY2Scale = c.y2Scale;
+        state.graph.dblY2max = 30000;
+        logic.CheckGraphFields();
+        EXPECT_EQ(dialogs.texts(),
+                  c.reported ? Strings{"Y2-max has to be less than 1000"} : Strings{})
+            << c.y1Scale << " " << c.y2Scale;
+        EXPECT_EQ(state.graph.dblY2max, c.reported ? state.graph.dblY2maxDefault : 30000);
+    }
 }
 
 TEST_F(GraphSettingsTest, TrackedXAxisFollowsTheSweep) {
