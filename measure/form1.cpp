@@ -130,6 +130,7 @@ QComboBox* Form1::list(const char* name, std::initializer_list<const char*> item
     for (const char* item : items) {
         c->addItem(QString::fromUtf8(item));
     }
+    c->setMinimumWidth(c->sizeHint().width());  // never shrunk until its items are cut off
     connect(c, qOverload<int>(&QComboBox::activated), this, [this, onChoice](int index) {
         if (!refreshing_ && !committing_) {
             commit([&] { onChoice(index); });
