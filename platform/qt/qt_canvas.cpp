@@ -84,7 +84,7 @@ void QtCanvas::endPainting() {
 }
 
 QtCanvas::PenKey QtCanvas::currentPen() const {
-    return {foreground_.rgb(), lineStyle_, penWidth()};
+    return {foreground_, lineStyle_, penWidth()};
 }
 
 void QtCanvas::applyPen() {
@@ -159,8 +159,10 @@ void QtCanvas::flushBatch() {
     }
     if (penWidth_ == 1.0) {
         // Thin lines straight into the image: far quicker than the painter's general
-        // stroker, and pixel for pixel what it draws for lines between pixel centres.
-        if (painter_) {
+        // stroker, and within a pixel what it draws for lines between pixel centres. The
+        // painter may stay open while the image owns its pixels alone; an image shared
+        // with a copy gets its own pixels first, and the painter must then start afresh.
+        if (painter_ && !image_.isDetached()) {
             painter_->end();
             painter_.reset();
         }
@@ -179,7 +181,7 @@ void QtCanvas::flushBatch() {
 void QtCanvas::drawThinLines(const PenKey& key, const std::vector<QLineF>& lines) {
     const auto& [rgb, style, width] = key;
     // On and off runs in pixels, as the pens' dash patterns.
-    static const std::vector<int> kSolid{1, 0};
+    static const std::vector<int> kSolid{1};
     static const std::vector<int> kDot{3, 3};
     static const std::vector<int> kDash{18, 6};
     static const std::vector<int> kDashDot{9, 6, 3, 6};
@@ -193,15 +195,15 @@ void QtCanvas::drawThinLines(const PenKey& key, const std::vector<QLineF>& lines
     const qsizetype stride = image_.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
     std::size_t run = 0;  // where in the pattern the pen is, and how far that run goes on
     int left = pattern[0];
+    const bool solid = style == LineStyle::Solid;
     const auto plot = [&](int x, int y) {
-        if (run % 2 == 0 && x >= 0 && y >= 0 && x < w && y < h) {
+        if (run % 2 == 0 && static_cast<unsigned>(x) < static_cast<unsigned>(w) &&
+            static_cast<unsigned>(y) < static_cast<unsigned>(h)) {
             bits[y * stride + x] = colour;
         }
-        if (--left <= 0 && pattern[1] > 0) {  // a solid pen never leaves its run
+        if (!solid && --left <= 0) {
             run = (run + 1) % pattern.size();
             left = pattern[run];
-        } else if (left <= 0) {
-            left = pattern[0];
         }
     };
     QPoint lastEnd(-1, -1);
@@ -250,7 +252,7 @@ void QtCanvas::clear(Rgb background) {
 void QtCanvas::setForeground(Rgb colour) {
     if (colour != foregroundRgb_) {  // markers and segments set it twice a point
         foregroundRgb_ = colour;
-        foreground_ = toQColor(colour);
+        foreground_ = toQColor(colour).rgb();
     }
 }
 
@@ -275,6 +277,10 @@ void QtCanvas::setFont(const std::string& name, double pointSize, bool bold) {
 
 void QtCanvas::rebuildFont() {
     font_ = makeFont(fontName_, pointSize_, bold_, coords_.sizeFactor());
+    if (coords_.sizeFactor() != textScale_) {  // laid-out texts are for one image size
+        texts_.clear();
+        textScale_ = coords_.sizeFactor();
+    }
     metrics_ = std::make_unique<QFontMetricsF>(font_, &image_);
     if (painter_) {
         painter_->setFont(font_);
@@ -355,7 +361,7 @@ void QtCanvas::circle(double x, double y, double radius) {
 
 const QImage& QtCanvas::circleStamp(double radius, QPointF centreFraction) {
     const StampKey key{static_cast<int>(radius),
-                       foreground_.rgb(),
+                       foreground_,
                        fill_.rgb(),
                        solidFill_,
                        penWidth(),
@@ -372,7 +378,7 @@ const QImage& QtCanvas::circleStamp(double radius, QPointF centreFraction) {
     {
         QPainter p(&stamp);
         p.setRenderHint(QPainter::Antialiasing);
-        QPen pen(foreground_);
+        QPen pen{QColor(foreground_)};
         pen.setWidthF(penWidth());
         p.setPen(pen);
         p.setBrush(solidFill_ ? QBrush(fill_) : QBrush(Qt::NoBrush));
@@ -386,9 +392,40 @@ const QImage& QtCanvas::circleStamp(double radius, QPointF centreFraction) {
 
 void QtCanvas::text(double x, double y, const std::string& s) {
     flushBatch();
-    applyPen();
+    if (s.empty()) {
+        return;
+    }
+    // Laying glyphs out is the dearest part of a redraw, and the same few dozen texts
+    // (numbers on the axes, legend, logo) come back at every point of a sweep: each is
+    // laid out once into a transparent image and copied after that.
+    const TextKey key{fontName_, pointSize_, bold_, foreground_, s};
+    auto found = texts_.find(key);
+    if (found == texts_.end()) {
+        if (texts_.size() > 512) {
+            texts_.clear();
+        }
+        const QString text = QString::fromStdString(s);
+        const int pad = 2 + static_cast<int>(std::ceil(penWidth_));
+        QImage image(static_cast<int>(std::ceil(metrics_->horizontalAdvance(text))) + 2 * pad,
+                     static_cast<int>(std::ceil(metrics_->height())) + 2 * pad,
+                     QImage::Format_ARGB32_Premultiplied);
+        image.setDotsPerMeterX(image_.dotsPerMeterX());
+        image.setDotsPerMeterY(image_.dotsPerMeterY());
+        image.fill(Qt::transparent);
+        {
+            QPainter p(&image);
+            p.setRenderHint(QPainter::TextAntialiasing);
+            p.setFont(font_);
+            p.setPen(QColor(foreground_));
+            p.drawText(QPointF(pad, pad + metrics_->ascent()), text);
+        }
+        found = texts_.emplace(key, TextStamp{std::move(image), pad}).first;
+    }
     const PixelPoint at = coords_.toPixel(x, y);
-    painter_->drawText(QPointF(at.x, at.y + metrics_->ascent()), QString::fromStdString(s));
+    const TextStamp& stamp = found->second;
+    painter().drawImage(QPoint(static_cast<int>(std::lround(at.x)) - stamp.pad,
+                               static_cast<int>(std::lround(at.y)) - stamp.pad),
+                        stamp.image);
 }
 
 double QtCanvas::textWidth(const std::string& s) {

@@ -80,7 +80,7 @@ class QtCanvas : public Canvas {
     std::vector<std::pair<QImage, QPoint>> batchStamps_;
     std::vector<std::pair<PenKey, std::vector<QLineF>>> batchLines_;
 
-    QColor foreground_ = Qt::black;
+    QRgb foreground_ = qRgb(0, 0, 0);
     Rgb foregroundRgb_ = kBlack;
     double penWidth_ = 1.0;
     bool oddPen_ = true;
@@ -97,6 +97,15 @@ class QtCanvas : public Canvas {
     // sweep draws a thousand of them after every point.
     using StampKey = std::tuple<int, QRgb, QRgb, bool, double, int, int>;
     std::map<StampKey, QImage> stamps_;
+
+    // Texts laid out once: by font, colour and text, with the margin around the glyphs.
+    using TextKey = std::tuple<std::string, double, bool, QRgb, std::string>;
+    struct TextStamp {
+        QImage image;
+        int pad = 0;
+    };
+    std::map<TextKey, TextStamp> texts_;
+    double textScale_ = 0.0;
 };
 
 }  // namespace ostrino

@@ -177,6 +177,45 @@ TEST(QtCanvas, FontsFallBackTextScalesAndHangsFromItsCorner) {
     EXPECT_GT(inside, 20);
 }
 
+// Texts are laid out once and copied after that: the copy must follow the colour, the font
+// and the image size of the moment, not those of the first time.
+TEST(QtCanvas, RepeatedTextsFollowColourFontAndSize) {
+    const auto inkBox = [](const QImage& img, const auto& isInk) {
+        QRect box;
+        for (int y = 0; y < img.height(); ++y) {
+            for (int x = 0; x < img.width(); ++x) {
+                if (isInk(img.pixel(x, y))) {
+                    box |= QRect(x, y, 1, 1);
+                }
+            }
+        }
+        return box;
+    };
+    const auto blue = [](QRgb p) { return qBlue(p) > 200 && qRed(p) < 80 && qGreen(p) < 80; };
+
+    QtCanvas c(QSize(750, 700));
+    c.setForeground(kRed);
+    c.text(0, 1000, "-12");
+    c.setForeground({0, 0, 255});
+    c.text(600, 1000, "-12");
+    QImage img = c.image();
+    const QRect red = inkBox(img, isRed), inBlue = inkBox(img, blue);
+    ASSERT_FALSE(red.isEmpty());
+    ASSERT_FALSE(inBlue.isEmpty());
+    EXPECT_EQ(inBlue.size(), red.size());
+    EXPECT_EQ(inBlue.topLeft() - red.topLeft(), QPoint(300, 0));  // 600 units, 0.5 px each
+
+    c.clear(kWhite);
+    c.setFont("MS Sans Serif", 16.5, true);
+    c.text(0, 1000, "-12");
+    EXPECT_GT(inkBox(c.image(), blue).width(), red.width() * 3 / 2);
+
+    c.resize(QSize(1500, 1400));
+    c.setFont("MS Sans Serif", 8.25, false);
+    c.text(0, 1000, "-12");
+    EXPECT_GT(inkBox(c.image(), blue).width(), red.width() * 3 / 2);
+}
+
 TEST(QtCanvas, SavesBitmapsAndPngsWhole) {
     test::ScopedWorkDir dir;
     QtCanvas c(QSize(750, 700));
