@@ -21,8 +21,9 @@ const std::initializer_list<const char*> kYVarItems = {
     "  none", "  Ia", "  Is", "  Ia fit", "  dIa/dV", "  dV/dIa", "  stored Ia", "  stored Is"};
 const std::initializer_list<const char*> kLineItems = {"No Line", "  Solid", "  Dots", "  Dash",
                                                        "Dash-Dot"};
-// The markers themselves: none, open circle, filled circle, square, cross.
-const std::initializer_list<const char*> kMarkerItems = {"none", "\u25CB", "\u25CF", "\u25A0",
+// The markers themselves, as they are drawn: none, open circle, filled circle, open square,
+// cross.
+const std::initializer_list<const char*> kMarkerItems = {"none", "\u25CB", "\u25CF", "\u25A1",
                                                          "\u2715"};
 
 QLabel* caption(const char* text, QWidget* buddy = nullptr) {
@@ -402,20 +403,23 @@ QWidget* Form1::buildGraphFrame() {
         titleBox->addWidget(optTitle_[i]);
     }
     g->addLayout(titleBox, 3, 3, 1, 4);
-    auto check = [&](const char* name, const char* text, bool Form1Model::*field) {
+    auto check = [&](const char* name, const char* text, bool Form1Model::*field, bool redraws) {
         auto* c = new QCheckBox(text);
         c->setObjectName(name);
-        connect(c, &QCheckBox::clicked, this, [this, field, redraw](bool on) {
+        connect(c, &QCheckBox::clicked, this, [this, field, redraw, redraws](bool on) {
             if (!refreshing_) {
                 model_.*field = on;
-                redraw();
+                if (redraws) {
+                    redraw();
+                }
             }
         });
         return c;
     };
-    chkColor_ = check("chkColor", "Color", &Form1Model::chkColor);
-    chkGrid_ = check("chkGrid", "Grid", &Form1Model::chkGrid);
-    chkKeepPlot_ = check("chkKeepPlot", "Keep Plot", &Form1Model::chkKeepPlot);
+    chkColor_ = check("chkColor", "Color", &Form1Model::chkColor, true);
+    chkGrid_ = check("chkGrid", "Grid", &Form1Model::chkGrid, true);
+    // "Keep Plot" is only read at the next redraw.
+    chkKeepPlot_ = check("chkKeepPlot", "Keep Plot", &Form1Model::chkKeepPlot, false);
     g->addWidget(chkColor_, 4, 5);
     g->addWidget(chkGrid_, 4, 6);
     g->addWidget(chkKeepPlot_, 4, 7, 1, 2);
@@ -474,6 +478,16 @@ void Form1::refreshFromModel() {
     optTitle_[std::clamp(model_.titlePlacement, 0, 2)]->setChecked(true);
     lblY1Unit_->setText(QString::fromStdString(model_.lblY1Unit));
     lblY2Unit_->setText(QString::fromStdString(model_.lblY2Unit));
+    // An axis showing nothing has nothing to style or scale.
+    for (const auto& [axis, enabled] :
+         {std::pair{"Y1", model_.y1ControlsEnabled}, std::pair{"Y2", model_.y2ControlsEnabled}}) {
+        for (const char* control :
+             {"cbo%1Marker", "cbo%1Line", "cbo%1Scale", "txt%1min", "txt%1max", "txt%1major"}) {
+            if (auto* w = findChild<QWidget*>(QString(control).arg(axis))) {
+                w->setEnabled(enabled);
+            }
+        }
+    }
     refreshing_ = false;
 }
 

@@ -243,9 +243,13 @@ void GraphSettingsLogic::resolveRanges() {
 void GraphSettingsLogic::fitCurves() {
     const std::string& text = model_.txtDegree;
     std::string problem;
-    const std::optional<double> v = parseNumber(text);
-    if (!v || *v != std::floor(*v)) {
-        problem = "Degree: \"" + text + "\" is not a whole number; no fit is drawn.";
+    // The degree is the integer value of the box: 2.5 fits a parabola, as the check reads it.
+    std::optional<double> v = parseNumber(text);
+    if (v) {
+        v = roundHalfEven(*v);
+    }
+    if (!v) {
+        problem = "Degree: \"" + text + "\" is not a number; no fit is drawn.";
     } else if (std::fabs(*v) > 1e9) {
         problem = "Degree: " + text + " is an invalid property value! Use 0<= Degree <= " +
                   std::to_string(RegressionObject::kMaxDegree) + "; no fit is drawn.";

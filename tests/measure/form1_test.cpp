@@ -90,6 +90,30 @@ TEST(Form1Window, ControlsAndLists) {
     }
 }
 
+// An axis showing "none" has its six controls disabled; choosing a quantity enables them.
+TEST(Form1Window, AxisControlsFollowTheirQuantity) {
+    Window w;
+    const auto enabled = [&w](const char* axis) {
+        QStringList states;
+        for (const char* control :
+             {"cbo%1Marker", "cbo%1Line", "cbo%1Scale", "txt%1min", "txt%1max", "txt%1major"}) {
+            auto* c = w.form.findChild<QWidget*>(QString(control).arg(axis));
+            states << (c == nullptr ? "missing" : c->isEnabled() ? "on" : "off");
+        }
+        return states.join(" ");
+    };
+    EXPECT_EQ(enabled("Y1"), "on on on on on on");
+    EXPECT_EQ(enabled("Y2"), "off off off off off off");
+    auto* y2 = w.child<QComboBox>("cboY2Var");
+    y2->setCurrentIndex(2);
+    Q_EMIT y2->activated(2);  // "  Is"
+    EXPECT_EQ(enabled("Y2"), "on on on on on on");
+    auto* y1 = w.child<QComboBox>("cboY1Var");
+    y1->setCurrentIndex(0);
+    Q_EMIT y1->activated(0);
+    EXPECT_EQ(enabled("Y1"), "off off off off off off");
+}
+
 TEST(Form1Window, HeaterOnMeasureAndHeaterOff) {
     Window w;
     auto* start = w.child<QPushButton>("cmdMeasStart");
