@@ -54,11 +54,12 @@ class SetupWriter {
     PrintWriter w_;
 };
 
-// Leading rows of a block whose curve number, rounded, is above 0.
+// Leading rows of a block whose curve number, rounded, is above 0. A full block has no end
+// row of its own, so the count runs on into the next block, up to the matrix's last row
+// (which then stands as the end row).
 int countPoints(const MeasMatrix& m, int first) {
     int n = 0;
-    while (first + n < MeasMatrix::kRows && std::lround(m(first + n, MeasMatrix::Curve)) > 0 &&
-           n < MeasMatrix::kBlockRows) {
+    while (first + n < MeasMatrix::kRows - 1 && std::lround(m(first + n, MeasMatrix::Curve)) > 0) {
         ++n;
     }
     return n;
@@ -233,6 +234,10 @@ class SetupReader {
         return *i;
     }
     bool flag(const char* what) { return whole(what, 0, 1) == 1; }
+    // A list position, or -1 when the list had nothing selected.
+    int list(const char* what, int count) { return whole(what, -1, count - 1); }
+    // An option button is selected by 1; any other value leaves it clear.
+    bool option(const char* what) { return whole(what, -32768, 32767) == 1; }
     void skip(int count, const char* what) {
         for (int i = 0; i < count; ++i) {
             number(what);
@@ -268,8 +273,9 @@ class SetupReader {
         }
         return p;
     }
-    std::vector<SetupPoint> points(const char* what) {
-        const int m = whole(what, 0, MeasMatrix::kBlockRows);
+    // A block's points, at most as many as the matrix holds from the block's first row.
+    std::vector<SetupPoint> points(const char* what, int first) {
+        const int m = whole(what, 0, MeasMatrix::kRows - first);
         std::vector<SetupPoint> out;
         for (int i = 0; i < m; ++i) {
             out.push_back(point());
@@ -298,7 +304,7 @@ std::optional<SetupData> parseSetupFile(std::string_view content, std::string& e
         d.vheatExt = r.thousandths("the external heater voltage");
         d.extVheat = r.flag("the external heater flag");
         r.skip(8, "the system variables");
-        d.measType = r.whole("the measurement type", 0, 12);
+        d.measType = r.list("the measurement type", 13);
         d.var1Start = r.thousandths("the start of variable 1");
         d.var1Stop = r.thousandths("the stop of variable 1");
         d.var1Nintv = r.whole("the number of intervals", -32768, 32767);
@@ -310,21 +316,21 @@ std::optional<SetupData> parseSetupFile(std::string_view content, std::string& e
         for (int i = 0; i < n; ++i) {
             d.var2Values.push_back(r.thousandths("a stepping value"));
         }
-        d.iaRange = r.whole("the Ia range", 0, 8);
-        d.isRange = r.whole("the Is range", 0, 8);
-        d.average = r.whole("the averaging", 0, 6);
-        d.compliance = r.whole("the compliance", 0, 8);
+        d.iaRange = r.list("the Ia range", 9);
+        d.isRange = r.list("the Is range", 9);
+        d.average = r.list("the averaging", 7);
+        d.compliance = r.list("the compliance", 9);
         d.beep = r.flag("the beep flag");
         r.skip(4, "the spare measurement variables");
-        d.y1Var = r.whole("the Y1 axis variable", 0, 7);
-        d.y2Var = r.whole("the Y2 axis variable", 0, 7);
-        d.y1Marker = r.whole("the Y1 marker", 0, 4);
-        d.y2Marker = r.whole("the Y2 marker", 0, 4);
-        d.y1Line = r.whole("the Y1 line style", 0, 4);
-        d.y2Line = r.whole("the Y2 line style", 0, 4);
-        d.xScale = r.whole("the X axis scaling", 0, 1);
-        d.y1Scale = r.whole("the Y1 axis scaling", 0, 2);
-        d.y2Scale = r.whole("the Y2 axis scaling", 0, 3);
+        d.y1Var = r.list("the Y1 axis variable", 8);
+        d.y2Var = r.list("the Y2 axis variable", 8);
+        d.y1Marker = r.list("the Y1 marker", 5);
+        d.y2Marker = r.list("the Y2 marker", 5);
+        d.y1Line = r.list("the Y1 line style", 5);
+        d.y2Line = r.list("the Y2 line style", 5);
+        d.xScale = r.list("the X axis scaling", 2);
+        d.y1Scale = r.list("the Y1 axis scaling", 3);
+        d.y2Scale = r.list("the Y2 axis scaling", 4);
         d.xmin = r.thousandths("Xmin");
         d.y1min = r.thousandths("Y1min");
         d.y2min = r.thousandths("Y2min");
@@ -341,7 +347,7 @@ std::optional<SetupData> parseSetupFile(std::string_view content, std::string& e
         d.color = r.flag("the Color flag");
         d.grid = r.flag("the Grid flag");
         for (bool& option : d.titleOptions) {
-            option = r.flag("a title flag");
+            option = r.option("a title flag");
         }
         d.title = r.line("the title");
         r.skip(5, "the spare graph variables");
@@ -370,12 +376,12 @@ std::optional<SetupData> parseSetupFile(std::string_view content, std::string& e
             return d;
         }
         d.hasStored = true;
-        d.stored = r.points("the number of stored points");
+        d.stored = r.points("the number of stored points", MeasMatrix::kStored);
         if (r.ends("the third end-of-file marker")) {
             return d;
         }
         d.hasActual = true;
-        d.actual = r.points("the number of actual points");
+        d.actual = r.points("the number of actual points", MeasMatrix::kActual);
     } catch (const std::runtime_error& e) {
         error = e.what();
         return std::nullopt;
@@ -456,7 +462,14 @@ void SetupFile::apply(const SetupData& d) {
         // As if the user had clicked the box: confirmed, refused or put back.
         logic_.chkExtVheat_Click(d.extVheat);
     }
-    model.cboMeasType = d.measType;
+    // A list that had nothing selected (-1) keeps its selection here: every list of this
+    // window always has one.
+    const auto select = [](int& list, int position) {
+        if (position >= 0) {
+            list = position;
+        }
+    };
+    select(model.cboMeasType, d.measType);
     logic_.setup.cboMeasType_Click();
 
     s.dblVar1Start = d.var1Start;
@@ -472,21 +485,21 @@ void SetupFile::apply(const SetupData& d) {
     }
     logic_.setup.UpdateMeasFields();
 
-    state_.cboIaRange = d.iaRange;
-    state_.cboIsRange = d.isRange;
-    state_.cboAverage = d.average;
-    state_.cboCompliance = d.compliance;
+    select(state_.cboIaRange, d.iaRange);
+    select(state_.cboIsRange, d.isRange);
+    select(state_.cboAverage, d.average);
+    select(state_.cboCompliance, d.compliance);
     model.chkBeep = d.beep;
 
-    model.cboY1Var = d.y1Var;
-    model.cboY2Var = d.y2Var;
-    model.cboY1Marker = d.y1Marker;
-    model.cboY2Marker = d.y2Marker;
-    model.cboY1Line = d.y1Line;
-    model.cboY2Line = d.y2Line;
-    model.cboXScale = d.xScale;
-    model.cboY1Scale = d.y1Scale;
-    model.cboY2Scale = d.y2Scale;
+    select(model.cboY1Var, d.y1Var);
+    select(model.cboY2Var, d.y2Var);
+    select(model.cboY1Marker, d.y1Marker);
+    select(model.cboY2Marker, d.y2Marker);
+    select(model.cboY1Line, d.y1Line);
+    select(model.cboY2Line, d.y2Line);
+    select(model.cboXScale, d.xScale);
+    select(model.cboY1Scale, d.y1Scale);
+    select(model.cboY2Scale, d.y2Scale);
     g.dblXmin = d.xmin;
     g.dblY1min = d.y1min;
     g.dblY2min = d.y2min;
@@ -501,7 +514,7 @@ void SetupFile::apply(const SetupData& d) {
     model.chkKeepPlot = d.keepPlot;
     model.chkColor = d.color;
     model.chkGrid = d.grid;
-    model.titlePlacement = 0;  // no option selected draws no title, as "off" does
+    model.titlePlacement = kNoTitleOption;  // none selected: no title, and saved as such
     for (int i = 0; i < 3; ++i) {
         if (d.titleOptions[static_cast<std::size_t>(i)]) {
             model.titlePlacement = i;

@@ -475,7 +475,15 @@ void Form1::refreshFromModel() {
     chkColor_->setChecked(model_.chkColor);
     chkGrid_->setChecked(model_.chkGrid);
     chkKeepPlot_->setChecked(model_.chkKeepPlot);
-    optTitle_[std::clamp(model_.titlePlacement, 0, 2)]->setChecked(true);
+    if (model_.titlePlacement >= 0 && model_.titlePlacement <= 2) {
+        optTitle_[model_.titlePlacement]->setChecked(true);
+    } else {  // none selected, as a setup file may leave them
+        for (auto* option : optTitle_) {
+            option->setAutoExclusive(false);
+            option->setChecked(false);
+            option->setAutoExclusive(true);
+        }
+    }
     lblY1Unit_->setText(QString::fromStdString(model_.lblY1Unit));
     lblY2Unit_->setText(QString::fromStdString(model_.lblY2Unit));
     // An axis showing nothing has nothing to style or scale.

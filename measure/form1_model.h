@@ -7,6 +7,9 @@
 
 namespace ostrino {
 
+// titlePlacement when none of the three title options is selected.
+inline constexpr int kNoTitleOption = -1;
+
 struct Form1Model {
     // Frame "Measurement Set-Up".
     int cboMeasType = 0;
@@ -47,7 +50,8 @@ struct Form1Model {
     int cboXScale = 0, cboY1Scale = 0, cboY2Scale = 0;
     int cboY1Line = 1, cboY2Line = 2;
     int cboY1Marker = 1, cboY2Marker = 4;
-    int titlePlacement = 0;  // optTitleOff, optTitleTop, optTitleGraph
+    // optTitleOff, optTitleTop, optTitleGraph; a setup file may leave all three clear.
+    int titlePlacement = 0;
     bool chkColor = true;
     bool chkGrid = true;
     bool chkKeepPlot = false;

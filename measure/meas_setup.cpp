@@ -74,8 +74,8 @@ constexpr Setting grid(double def) {
 constexpr Setting kHeater{kHeaterSave, fixed(0), kVhMax};
 constexpr Setting kFactorK{fixed(0.5), fixed(0), fixed(1)};
 constexpr Setting kFactorSfb{fixed(0.001), fixed(0.000001), fixed(1)};
-// A hidden second constant is not used by the sweep; zero keeps the record independent of
-// the type selected before.
+// A hidden second constant installs nothing: its caption, default and limits stay those of
+// the type selected before (the sweep does not use it; a setup file records it as it is).
 constexpr Setting kUnused{fixed(0), fixed(0), fixed(0)};
 
 constexpr GraphDefaults graphOf(const char* xName, int xCol, int steppingCol, double yUpper) {
@@ -182,7 +182,9 @@ void MeasSetup::SelectMeas() {
         model_.txtNameVar1 = paddedName(t.var1);
         model_.lblNameVar2 = t.var2;
         model_.lblNameConst1 = t.const1;
-        model_.lblNameConst2 = t.const2 ? t.const2 : "";
+        if (t.const2 != nullptr) {
+            model_.lblNameConst2 = t.const2;
+        }
         model_.txtConst2Visible = t.const2 != nullptr;
         model_.chkMeasLog = false;
 
@@ -198,9 +200,11 @@ void MeasSetup::SelectMeas() {
         s.dblConst1Def = resolve(t.const1Setting.def);
         s.dblConst1Min = resolve(t.const1Setting.min);
         s.dblConst1Max = resolve(t.const1Setting.max);
-        s.dblConst2Def = resolve(t.const2Setting.def);
-        s.dblConst2Min = resolve(t.const2Setting.min);
-        s.dblConst2Max = resolve(t.const2Setting.max);
+        if (t.const2 != nullptr) {
+            s.dblConst2Def = resolve(t.const2Setting.def);
+            s.dblConst2Min = resolve(t.const2Setting.min);
+            s.dblConst2Max = resolve(t.const2Setting.max);
+        }
         s.dblDelayDef = t.delay;
         s.dblDelayMin = 0.0;
         s.dblDelayMax = 300.0;

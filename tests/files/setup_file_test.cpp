@@ -183,6 +183,83 @@ TEST(SetupFile, EmptyTitleAndFilesThatEndAtAMarker) {
     }
 }
 
+// A full sweep (1000 points) has no end row of its own: its count runs on into the stored
+// block, and the file still opens and gives back every point.
+TEST(SetupFile, FullBlocksRunOnAndReadBack) {
+    Console c;
+    auto& m = c.state.dblMeasMatrix;
+    for (int row = 0; row < 1000; ++row) {
+        m(row, MeasMatrix::Curve) = 1 + row / 100;
+        m(row, MeasMatrix::Ia) = row * 0.01;
+    }
+    for (int row = 1000; row < 1003; ++row) {  // three stored points, then their end row
+        m(row, MeasMatrix::Curve) = 1;
+        m(row, MeasMatrix::Ia) = 42;
+    }
+    m(1003, MeasMatrix::Curve) = 0;
+    const auto lines = splitLines(text(c));
+    std::size_t actualCount = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].find("number of points in actual curve") != std::string::npos) {
+            actualCount = i;
+        }
+    }
+    ASSERT_NE(actualCount, 0u);
+    EXPECT_EQ(lines[actualCount].substr(0, 6), " 1004 ");  // 1000 + 3 stored + their end row
+    EXPECT_EQ(lines.size(), actualCount + 1 + 1004 + 1);
+
+    const auto path = (std::filesystem::current_path() / "full.oss").string();
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(path, text(c), error)) << error;
+    Console d;
+    ASSERT_TRUE(d.file.openFrom(path)) << d.dialogs.texts().front();
+    for (int row : {0, 999, 1000, 1002, 1003}) {
+        EXPECT_EQ(d.state.dblMeasMatrix(row, MeasMatrix::Curve), m(row, MeasMatrix::Curve)) << row;
+        EXPECT_NEAR(d.state.dblMeasMatrix(row, MeasMatrix::Ia), m(row, MeasMatrix::Ia), 1e-9)
+            << row;
+    }
+}
+
+// A list written as -1 had nothing selected: the list keeps its selection and the rest of
+// the file applies. Title options are selected by 1 only; none selected is kept as such.
+TEST(SetupFile, UnselectedListsAndTitleOptions) {
+    Console c;
+    c.logic.model.cboY2Var = 2;
+    c.logic.model.titlePlacement = 1;
+    auto lines = splitLines(text(c));
+    const auto lineOf = [&lines](const std::string& label) {
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].find(label) != std::string::npos) {
+                return i;
+            }
+        }
+        ADD_FAILURE() << label;
+        return std::size_t{0};
+    };
+    const std::size_t y2Var = lineOf("Y2 axis variable");
+    lines[y2Var].replace(0, 3, "-1 ");
+    const std::size_t titles = lineOf("title off flag");
+    lines[titles].replace(0, 3, " 0 ");
+    lines[titles + 1].replace(0, 3, "-1 ");
+    lines[titles + 2].replace(0, 3, " 7 ");
+    std::string changed;
+    for (const auto& l : lines) {
+        changed += l + "\r\n";
+    }
+    const auto path = (std::filesystem::current_path() / "lists.oss").string();
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(path, changed, error)) << error;
+    Console d;
+    d.logic.model.cboY2Var = 5;
+    ASSERT_TRUE(d.file.openFrom(path)) << d.dialogs.texts().front();
+    EXPECT_EQ(d.logic.model.cboY2Var, 5);
+    EXPECT_EQ(d.logic.model.titlePlacement, kNoTitleOption);
+    const auto again = splitLines(text(d));
+    EXPECT_EQ(again[titles].substr(0, 3), " 0 ");
+    EXPECT_EQ(again[titles + 1].substr(0, 3), " 0 ");
+    EXPECT_EQ(again[titles + 2].substr(0, 3), " 0 ");
+}
+
 TEST(SetupFile, DamagedFilesChangeNothing) {
     Console c;
     const auto lines = splitLines(text(c));

@@ -55,7 +55,7 @@ class MeasSetupTest : public ::testing::Test {
 constexpr double kVmax = 300, kVhMax = 19.5, kHeat = 6.3;
 
 // limits: Var1 start def/min, stop def/max, intervals def; Var2, Const1, Const2 def/min/max;
-// delay def. graph: x column, stepping column, x range, x limits, x divisions and default
+// delay def. Types 1 and 4 hide Const2 and keep what the type before (0 and 3 here) installed. graph: x column, stepping column, x range, x limits, x divisions and default
 // divisions, upper end of the y axes.
 struct TypeRow {
     const char* name;
@@ -69,13 +69,13 @@ const TypeRow kTypes[] = {
     {"I (Vg , Va) with Vs, Vh constant", {"Vg", "   Vg", "Va", "Vs", "Vh"},
      {-10, -50, 0, 0, 10, 200, 2, kVmax, 200, 2, kVmax, kHeat, 0, kVhMax, 0}, "Control Grid (V)", {4, 6, -10, 0, -60, 0, 10, 6, 10}},
     {"I (Vg , Va=Vs) with Vh constant", {"Vg", "   Vg", "Va=Vs", "Vh", ""},
-     {-10, -50, 0, 0, 10, 200, 2, kVmax, kHeat, 0, kVhMax, 0, 0, 0, 0}, "Control Grid (V)", {4, 6, -10, 0, -60, 0, 10, 6, 10}},
+     {-10, -50, 0, 0, 10, 200, 2, kVmax, kHeat, 0, kVhMax, kHeat, 0, kVhMax, 0}, "Control Grid (V)", {4, 6, -10, 0, -60, 0, 10, 6, 10}},
     {"I (Va , Vg) with Vs, Vh constant", {"Va", "  Va", "Vg", "Vs", "Vh"},
      {2, 2, 200, kVmax, 30, -1, -50, 0, 200, 2, kVmax, kHeat, 0, kVhMax, 0}, "Anode Voltage (V)", {6, 4, 0, 200, 0, 400, 4, 4, 200}},
     {"I (Va , Vs) with Vg, Vh constant", {"Va", "  Va", "Vs", "Vg", "Vh"},
      {2, 2, 200, kVmax, 30, 200, 2, kVmax, -10, -50, 0, kHeat, 0, kVhMax, 0}, "Anode Voltage (V)", {6, 5, 0, 200, 0, 400, 4, 4, 200}},
     {"I (Va=Vs , Vg) with Vh constant", {"Va = Vs", "  Va = Vs", "Vg", "Vh", ""},
-     {2, 2, 200, kVmax, 10, -1, -50, 0, kHeat, 0, kVhMax, 0, 0, 0, 0}, "Anode and Screen (V)", {6, 4, 0, 200, 0, 400, 4, 4, 10}},
+     {2, 2, 200, kVmax, 10, -1, -50, 0, kHeat, 0, kVhMax, kHeat, 0, kVhMax, 0}, "Anode and Screen (V)", {6, 4, 0, 200, 0, 400, 4, 4, 10}},
     {"I (Vs , Vg) with Va, Vh constant", {"Vs", "  Vs", "Vg", "Va", "Vh"},
      {2, 2, 200, kVmax, 10, -1, -50, 0, 200, 2, kVmax, kHeat, 0, kVhMax, 0}, "Screen (V)", {5, 4, 0, 200, 0, 400, 4, 4, 10}},
     {"I (Vs , Va) with Vg, Vh constant (+Vg mode)", {"+Vg", " +Vg", "Va", "Vg", "Vh"},
@@ -134,6 +134,20 @@ TEST_F(MeasSetupTest, EveryTypeInstallsItsCaptionsLimitsAndGraph) {
             Numbers({0, 10, 0, 200, 4, 0, yUpper, 10, 0, 200, 4}));
         EXPECT_FALSE(model.chkMeasLog);
         EXPECT_FALSE(state.blnCompliance);
+    }
+}
+
+// A hidden second constant installs nothing: it takes the default of the type before.
+TEST_F(MeasSetupTest, HiddenSecondConstantKeepsThePreviousTypesDefault) {
+    for (const int hidden : {1, 4}) {
+        select(12);  // SFB 0.001
+        select(hidden);
+        EXPECT_FALSE(model.txtConst2Visible);
+        EXPECT_EQ(Numbers({state.meas.dblConst2, state.meas.dblConst2Def, state.meas.dblConst2Min,
+                           state.meas.dblConst2Max}),
+                  Numbers({0.001, 0.001, 0.000001, 1}))
+            << hidden;
+        EXPECT_EQ(model.txtConst2, "0.001") << hidden;
     }
 }
 
