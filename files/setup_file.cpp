@@ -545,6 +545,7 @@ void SetupFile::apply(const SetupData& d) {
     }
     Form1Hooks::call(logic_.hooks.Refresh);
     Form1Hooks::call(logic_.hooks.DrawPicture);
+    Form1Hooks::call(UpdateQuickTestFields);
 }
 
 }  // namespace ostrino

@@ -8,6 +8,7 @@
 // is applied, so a damaged file leaves every setting and curve as it was.
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -72,6 +73,9 @@ class SetupFile {
     void SaveSetupFile();
     // "Open Setup": asks for a name, reads the file into the settings and redraws.
     void OpenSetupFile();
+
+    // Run after a setup has been applied, so that the quick-test windows show its values.
+    std::function<void()> UpdateQuickTestFields;
 
     // Without a dialog (also for the command line). False after a message.
     bool saveTo(const std::string& path);

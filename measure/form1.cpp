@@ -51,6 +51,15 @@ Form1::Form1(ConsoleApp& app, QWidget* parent)
     plotter_ = std::make_unique<Plotter>(state_, model_, *graph_, picScreen_->canvas());
     setupFile_ = std::make_unique<SetupFile>(state_, *logic_, app.dialogs);
     plotter_->ProcessFields = [this] { logic_->setup.ProcessFields(); };
+    // The quick-test windows that are open show the settings of an opened setup.
+    setupFile_->UpdateQuickTestFields = [this] {
+        if (frmQTtriode_) {
+            frmQTtriode_->UpdateFields();
+        }
+        if (frmQTpentode_) {
+            frmQTpentode_->UpdateFields();
+        }
+    };
     picScreen_->redraw = [this] { plotter_->DrawPicture(); };
     picScreen_->press = [this](double x, double y) {
         if (!refreshing_ && !committing_) {
@@ -310,7 +319,7 @@ QWidget* Form1::buildMiscFrame() {
     g->addWidget(button("cmdSave", "Save Data", [this] { cmdSave_Click(); }), 2, 0);
     g->addWidget(button("cmdSavePlot", "Save Plot", [this] { cmdSavePlot_Click(); }), 2, 1);
     g->addWidget(button("cmdDebugCom", "Debug", [this] { cmdDebugCom_Click(); }), 2, 2);
-    g->addWidget(button("cmdQT", "Quick Test", [this] { notAvailableYet("Quick Test"); }), 3, 0);
+    g->addWidget(button("cmdQT", "Quick Test", [this] { cmdQT_Click(); }), 3, 0);
     g->addWidget(button("cmdPinsOn", "pins", [this] { cmdPinsOn_Click(); }), 3, 1);
     return frame;
 }
@@ -546,6 +555,46 @@ void Form1::cmdPinsOn_Click() {
     frmPin_->show();
     frmPin_->raise();
     frmPin_->activateWindow();
+}
+
+QuickTestContext Form1::quickTestContext() {
+    return QuickTestContext{state_,     model_,       logic_->run, app_.com, app_.link,
+                            app_.clock, app_.dialogs, app_.beeper, {}};
+}
+
+void Form1::showWindow(QWidget* w) {
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+frmQTtriode* Form1::triodeQuickTestWindow() {
+    if (!frmQTtriode_) {
+        frmQTtriode_ = new frmQTtriode(
+            quickTestContext(), [this] { showWindow(pentodeQuickTestWindow()); }, this);
+    }
+    return frmQTtriode_;
+}
+
+frmQTpentode* Form1::pentodeQuickTestWindow() {
+    if (!frmQTpentode_) {
+        frmQTpentode_ = new frmQTpentode(
+            quickTestContext(), [this] { showWindow(triodeQuickTestWindow()); }, this);
+    }
+    return frmQTpentode_;
+}
+
+void Form1::cmdQT_Click() {
+    switch (state_.qt.intQTtype) {
+        case 1:
+            showWindow(triodeQuickTestWindow());
+            break;
+        case 2:
+            showWindow(pentodeQuickTestWindow());
+            break;
+        default:
+            break;
+    }
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -25,6 +25,8 @@
 #include "plot/graph_settings.h"
 #include "plot/pic_screen.h"
 #include "plot/plotter.h"
+#include "quicktest/frm_qt_pentode.h"
+#include "quicktest/frm_qt_triode.h"
 
 namespace ostrino {
 
@@ -41,6 +43,11 @@ class Form1 : public QMainWindow {
     void cmdSave_Click();
     void cmdSavePlot_Click();
     void cmdPinsOn_Click();
+    // Shows the quick-test window that intQTtype names (1 triode, 2 pentode), if any.
+    void cmdQT_Click();
+    // The quick-test windows, created on first use.
+    frmQTtriode* triodeQuickTestWindow();
+    frmQTpentode* pentodeQuickTestWindow();
     Plotter& plotter() { return *plotter_; }
     frmCom* communicationWindow() { return frmCom_; }
     frmCal* calibrationWindow() { return frmCal_; }
@@ -59,6 +66,8 @@ class Form1 : public QMainWindow {
     QPushButton* button(const char* name, const char* caption, std::function<void()> onClick);
     void commit(std::function<void()> action);
     void notAvailableYet(const char* what);
+    QuickTestContext quickTestContext();
+    void showWindow(QWidget* w);
     QWidget* buildSetupFrame();
     QWidget* buildMiscFrame();
     QWidget* buildCurveFrame();
@@ -76,6 +85,8 @@ class Form1 : public QMainWindow {
     QPointer<frmSaveData> frmSaveData_;
     QPointer<frmPin> frmPin_;
     QPointer<frmSavePlot> frmSavePlot_;
+    QPointer<frmQTtriode> frmQTtriode_;
+    QPointer<frmQTpentode> frmQTpentode_;
     picScreen* picScreen_ = nullptr;
     std::unique_ptr<GraphSettingsLogic> graph_;
     std::unique_ptr<Plotter> plotter_;

@@ -36,6 +36,9 @@ void Form1Logic::Form_Load() {
     model.cboMeasType = 0;
     setup.cboMeasType_Click();
 
+    // Quick-test defaults.
+    state_.qt = QuickTestSettings{};
+
     com_.lblStringSend.clear();
     com_.lblStringEcho.clear();
 

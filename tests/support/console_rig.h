@@ -13,7 +13,8 @@
 namespace ostrino::test {
 
 struct ConsoleRig {
-    ConsoleRig() : port(sim::SimOptions{}, clock), link(state, com, port, clock, dialogs) {
+    explicit ConsoleRig(sim::SimOptions options = {})
+        : port(options, clock), link(state, com, port, clock, dialogs) {
         logic.Form_Load();
         dialogs.messages.clear();
     }

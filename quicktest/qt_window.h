@@ -1,0 +1,106 @@
+#pragma once
+// What the two quick-test windows share: widgets bound to the texts and numbers of a form
+// model, refreshed in one place with their signals quiet.
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QWidget>
+#include <functional>
+#include <initializer_list>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace ostrino {
+
+// One row of the "Settings" frame: the centre value, its swing in % and in V (field codes
+// code, code + 1, code + 2) and, when meas is set, the measured value.
+struct SettingsRow {
+    const char* caption;
+    const char *value, *proc, *step, *meas;
+    std::string *valueText, *procText, *stepText;
+    const std::string* measText;
+    int code;
+};
+
+// One row of the "Currents" frame: the nominal value (field code), the measured value, its
+// percentage and its bar.
+struct CurrentRow {
+    const char* caption;
+    const char* nominal;
+    std::string* nominalText;
+    int code;
+    const char *meas, *proc, *bar;
+    const std::string *measText, *procText;
+    const int* barValue;
+};
+
+// The row of controls below the frames.
+struct QuickTestControls {
+    std::string* title;
+    bool* append;
+    const std::string* testCaption;
+    std::function<void()> onTest;
+    std::function<void()> onReport;
+    const bool* triode;
+    const bool* pentode;
+    // True in the pentode window: there the triode box switches over, else the pentode box.
+    bool pentodeWindow;
+    std::function<void()> switchOver;
+};
+
+class QuickTestWindow : public QWidget {
+  public:
+    // Widgets from the model, now.
+    void refreshFromModel();
+
+  protected:
+    explicit QuickTestWindow(QWidget* parent);
+
+    // A text box that commits on Enter and when it loses the focus.
+    QLineEdit* entry(const char* name, std::string* text, std::function<void()> onCommit);
+    // A label showing *text.
+    QLabel* label(const char* name, const std::string* text);
+    // A progress bar 0..150 showing *value.
+    QProgressBar* bar(const char* name, const int* value);
+    QPushButton* button(const char* name, const std::string* caption,
+                        std::function<void()> onClick);
+    // A check box whose state is *checked; onClick runs with the new state.
+    QCheckBox* check(const char* name, const char* caption, const bool* checked,
+                     std::function<void(bool)> onClick);
+
+    // A bold column heading.
+    static QLabel* heading(const char* text);
+    inline static const std::string kReportCaption = "Report";
+
+    // The "Settings" frame from its rows; checkField(code) commits an entry field.
+    QGroupBox* settingsFrame(std::span<const SettingsRow> rows,
+                             const std::function<void(int)>& checkField);
+    // The "Currents" frame from its rows; checkField(code) commits an entry field.
+    QGroupBox* currentsFrame(std::span<const CurrentRow> rows,
+                             const std::function<void(int)>& checkField);
+    // Title, Append, Test, Report and the triode and pentode boxes.
+    QGridLayout* controls(const QuickTestControls& c);
+    // The frames above the controls, as the window's layout.
+    void arrange(std::initializer_list<QWidget*> frames, QLayout* bottom);
+
+    // Runs a handler that changes the model, then refreshes.
+    void commit(const std::function<void()>& action);
+
+  private:
+    bool refreshing_ = false;
+    bool committing_ = false;
+    std::vector<std::pair<QLineEdit*, std::string*>> entries_;
+    std::vector<std::pair<QLabel*, const std::string*>> labels_;
+    std::vector<std::pair<QProgressBar*, const int*>> bars_;
+    std::vector<std::pair<QPushButton*, const std::string*>> buttons_;
+    std::vector<std::pair<QCheckBox*, const bool*>> checks_;
+};
+
+}  // namespace ostrino

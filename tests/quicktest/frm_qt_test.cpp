@@ -1,0 +1,212 @@
+// The two quick-test windows offscreen: their controls, a test against the simulated
+// instrument, switching between them, and their fields after a setup is opened.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "measure/form1.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/recording_beeper.h"
+#include "tests/support/scoped_work_dir.h"
+#include "tests/support/scripted_dialogs.h"
+
+namespace ostrino {
+namespace {
+
+struct Console {
+    Console() : app(cl(), clock, dialogs, beeper), form(app) { dialogs.messages.clear(); }
+    static CommandLine cl() {
+        CommandLine c;
+        c.simulate = true;
+        return c;
+    }
+    template <typename T>
+    T* child(QWidget* parent, const char* name) {
+        T* w = parent->findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void type(QWidget* window, const char* box, const char* text) {
+        auto* e = child<QLineEdit>(window, box);
+        e->setText(text);
+        Q_EMIT e->editingFinished();
+    }
+    QString text(QWidget* window, const char* name) {
+        if (auto* l = window->findChild<QLabel*>(name)) {
+            return l->text();
+        }
+        if (auto* e = window->findChild<QLineEdit*>(name)) {
+            return e->text();
+        }
+        ADD_FAILURE() << name;
+        return {};
+    }
+    void heaterOn() {
+        child<QPushButton>(&form, "cmdMeasStart")->click();
+        ASSERT_EQ(app.state->intMeasStat, kHeaterOn);
+    }
+    test::ScopedWorkDir dir;
+    test::FakeClock clock;
+    test::ScriptedDialogs dialogs;
+    test::RecordingBeeper beeper;
+    ConsoleApp app;
+    Form1 form;
+};
+
+QStringList frameTitles(QWidget* w) {
+    QStringList out;
+    for (auto* g : w->findChildren<QGroupBox*>()) {
+        out << g->title();
+    }
+    return out;
+}
+
+TEST(QuickTestWindows, TriodeControls) {
+    Console c;
+    c.child<QPushButton>(&c.form, "cmdQT")->click();
+    QWidget* w = c.form.triodeQuickTestWindow();
+    ASSERT_TRUE(w->isVisible());
+    EXPECT_EQ(w->objectName(), "frmQTtriode");
+    EXPECT_EQ(w->windowTitle(), "Quick Test triode");
+    EXPECT_EQ(frameTitles(w), QStringList({"Settings", "Currents", "Derivatives"}));
+    for (const char* box : {"txtVa1", "txtVa1Proc", "txtVa1Step", "txtVa2", "txtVa2Proc",
+                            "txtVa2Step", "txtVg", "txtVgProc", "txtVgStep", "txtIa1Nom",
+                            "txtIa2Nom", "txtRaNom", "txtGmNom", "txtMuNom", "txtTitle"}) {
+        c.child<QLineEdit>(w, box);
+    }
+    for (const char* label :
+         {"lblVa1", "lblVa2", "lblIa1", "lblIa2", "lblIa1Proc", "lblIa2Proc", "lblVa1Ia1",
+          "lblRa1Proc", "lblIa1Vg", "lblGm1Proc", "lblMu1", "lblMu1Proc", "lblVa2Ia2", "lblRa2Proc",
+          "lblIa2Vg", "lblGm2Proc", "lblMu2", "lblMu2Proc"}) {
+        EXPECT_EQ(c.text(w, label), "- - -") << label;
+    }
+    EXPECT_EQ(c.text(w, "lblVa1Ia1ohm"), "(kohm)");
+    EXPECT_EQ(c.text(w, "lblVa2Ia2ohm"), "(kohm)");
+    EXPECT_EQ(c.text(w, "lblIa1VgmA"), "(mA/V)");
+    EXPECT_EQ(c.text(w, "lblIa2VgmA"), "(mA/V)");
+    EXPECT_EQ(c.child<QProgressBar>(w, "ProgressBar1")->maximum(), 150);
+    EXPECT_EQ(c.child<QProgressBar>(w, "ProgressBar2")->maximum(), 150);
+    EXPECT_EQ(c.child<QPushButton>(w, "cmdTest")->text(), "Test");
+    EXPECT_EQ(c.child<QPushButton>(w, "cmdReport")->text(), "Report");
+    EXPECT_EQ(c.child<QCheckBox>(w, "chkPentode")->text(), "pentode");
+    EXPECT_FALSE(c.child<QCheckBox>(w, "chkPentode")->isChecked());
+    EXPECT_EQ(c.child<QCheckBox>(w, "chkTriode")->text(), "triode");
+    EXPECT_EQ(c.child<QCheckBox>(w, "chkAppend")->text(), "Append");
+    EXPECT_EQ(c.text(w, "txtVa1"), "250");
+    EXPECT_EQ(c.text(w, "txtVgStep"), "1");
+
+    // An entry commits on Enter: 300 V leaves no room for a swing on this hardware.
+    c.type(w, "txtVa1", "300");
+    EXPECT_EQ(c.text(w, "txtVa1Step"), "0");
+    EXPECT_EQ(c.text(w, "txtVa1Proc"), "0");
+    ASSERT_EQ(c.dialogs.messages.size(), 1u);
+    EXPECT_EQ(c.dialogs.messages[0].text,
+              "Some values have been adjusted to accomodate maximum bias ranges");
+    c.child<QCheckBox>(w, "chkAppend")->click();
+    EXPECT_TRUE(c.app.state->qt.chkAppendTriode);
+}
+
+TEST(QuickTestWindows, TriodeTestAgainstTheSimulator) {
+    Console c;
+    c.form.cmdQT_Click();
+    QWidget* w = c.form.triodeQuickTestWindow();
+    c.child<QPushButton>(w, "cmdTest")->click();  // heater off
+    ASSERT_EQ(c.dialogs.messages.size(), 1u);
+    EXPECT_EQ(c.dialogs.messages[0].text, "Quicktest only possible when heater is on");
+    c.dialogs.messages.clear();
+    c.heaterOn();
+    c.child<QPushButton>(w, "cmdTest")->click();
+    EXPECT_TRUE(c.dialogs.messages.empty());
+    EXPECT_EQ(c.app.state->intMeasStat, kHeaterOn);
+    EXPECT_EQ(c.child<QPushButton>(w, "cmdTest")->text(), "Test");
+    EXPECT_NE(c.text(w, "lblIa1"), "- - -");
+    EXPECT_NE(c.text(w, "lblMu2"), "- - -");
+    EXPECT_EQ(c.child<QPushButton>(&c.form, "cmdMeasStart")->text(), "Measure Curve");
+}
+
+TEST(QuickTestWindows, SwitchingBetweenTriodeAndPentode) {
+    Console c;
+    c.form.cmdQT_Click();
+    QWidget* triode = c.form.triodeQuickTestWindow();
+    c.child<QCheckBox>(triode, "chkPentode")->click();
+    QWidget* pentode = c.form.pentodeQuickTestWindow();
+    EXPECT_FALSE(triode->isVisible());
+    EXPECT_TRUE(pentode->isVisible());
+    EXPECT_FALSE(c.child<QCheckBox>(triode, "chkPentode")->isChecked());
+    EXPECT_EQ(c.app.state->qt.intQTtype, 2);
+    EXPECT_EQ(pentode->windowTitle(), "Quick Test pentode");
+    EXPECT_TRUE(c.child<QCheckBox>(pentode, "chkPentode")->isChecked());
+
+    pentode->hide();
+    c.form.cmdQT_Click();  // the main window's button now opens the pentode test
+    EXPECT_TRUE(pentode->isVisible());
+    EXPECT_FALSE(triode->isVisible());
+
+    c.child<QCheckBox>(pentode, "chkTriode")->click();
+    EXPECT_TRUE(triode->isVisible());
+    EXPECT_FALSE(pentode->isVisible());
+    EXPECT_EQ(c.app.state->qt.intQTtype, 1);
+    EXPECT_FALSE(c.child<QCheckBox>(pentode, "chkTriode")->isChecked());
+}
+
+TEST(QuickTestWindows, PentodeControlsAndTest) {
+    Console c;
+    c.app.state->qt.intQTtype = 2;
+    c.form.cmdQT_Click();
+    QWidget* w = c.form.pentodeQuickTestWindow();
+    ASSERT_TRUE(w->isVisible());
+    EXPECT_EQ(w->objectName(), "frmQTpentode");
+    EXPECT_EQ(frameTitles(w), QStringList({"Settings", "Currents", "Derivatives"}));
+    for (const char* box : {"txtVa", "txtVaProc", "txtVaStep", "txtVs", "txtVsProc", "txtVsStep",
+                            "txtVg", "txtVgProc", "txtVgStep", "txtIaNom", "txtIsNom", "txtRaNom",
+                            "txtGmNom", "txtMuNom", "txtTitle"}) {
+        c.child<QLineEdit>(w, box);
+    }
+    for (const char* unit : {"lblVaIaohm", "lblVsIsohm"}) {
+        EXPECT_EQ(c.text(w, unit), "(ohm)") << unit;
+    }
+    for (const char* unit : {"lblIaVgmA", "lblIaVsmA", "lblIsVgmA", "lblIsVamA"}) {
+        EXPECT_EQ(c.text(w, unit), "(mA/V)") << unit;
+    }
+    for (const char* label : {"lblVa", "lblVs", "lblIa", "lblIs", "lblIaProc", "lblIsProc",
+                              "lblIaVg", "lblGmProc", "lblVaIa", "lblRaProc", "lblMu1", "lblMuProc",
+                              "lblIaVs", "lblIsVg", "lblVsIs", "lblMu2", "lblIsVa"}) {
+        EXPECT_EQ(c.text(w, label), "- - -") << label;
+    }
+    c.heaterOn();
+    c.child<QPushButton>(w, "cmdTest")->click();
+    EXPECT_TRUE(c.dialogs.messages.empty());
+    EXPECT_NE(c.text(w, "lblIa"), "- - -");
+    EXPECT_EQ(c.child<QPushButton>(w, "cmdTest")->text(), "Test");
+}
+
+TEST(QuickTestWindows, OpeningASetupRefreshesTheFields) {
+    Console c;
+    c.form.cmdQT_Click();
+    QWidget* triode = c.form.triodeQuickTestWindow();
+    QWidget* pentode = c.form.pentodeQuickTestWindow();
+    c.app.state->qt.dblQTTVa1 = 180;
+    c.app.state->qt.dblQTPVs = 120;
+    c.app.state->qt.chkAppendPentode = true;
+    c.dialogs.fileNames = {"qt.oss", "qt.oss"};
+    c.child<QPushButton>(&c.form, "cmdSaveSetup")->click();
+    c.type(triode, "txtVa1", "100");
+    c.type(pentode, "txtVs", "200");
+    c.app.state->qt.chkAppendPentode = false;
+    EXPECT_EQ(c.text(triode, "txtVa1"), "100");
+    c.child<QPushButton>(&c.form, "cmdOpenSetup")->click();
+    EXPECT_EQ(c.text(triode, "txtVa1"), "180");
+    EXPECT_EQ(c.text(triode, "txtVa1Step"), "18");
+    EXPECT_EQ(c.text(pentode, "txtVs"), "120");
+    EXPECT_TRUE(c.child<QCheckBox>(pentode, "chkAppend")->isChecked());
+}
+
+}  // namespace
+}  // namespace ostrino
