@@ -1,5 +1,7 @@
 #include "quicktest/qt_window.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QVBoxLayout>
 
 #include "quicktest/qt_common.h"
@@ -23,15 +25,35 @@ QLineEdit* QuickTestWindow::entry(const char* name, std::string* text,
     e->setObjectName(name);
     e->setMinimumWidth(e->fontMetrics().horizontalAdvance("-000.00") + 12);
     entries_.emplace_back(e, text);
-    connect(e, &QLineEdit::editingFinished, this, [this, e, text, onCommit] {
-        // A message box raised by the check takes the focus away: that is no new entry.
-        if (refreshing_ || committing_) {
-            return;
-        }
-        *text = e->text().toStdString();
-        commit(onCommit);
-    });
+    e->setProperty("entryIndex", static_cast<int>(entryCommits_.size()));
+    entryCommits_.emplace_back([this, e, text, onCommit] { commitEntry(e, text, onCommit); });
+    connect(e, &QLineEdit::returnPressed, this, entryCommits_.back());
+    // Leaving the box commits it even when nothing was typed (a nominal value of 0 is
+    // pointed out every time), which editingFinished does not do.
+    e->installEventFilter(this);
     return e;
+}
+
+bool QuickTestWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) {
+        const QVariant index = watched->property("entryIndex");
+        if (index.isValid() && index.toInt() >= 0 &&
+            index.toInt() < static_cast<int>(entryCommits_.size())) {
+            entryCommits_[static_cast<std::size_t>(index.toInt())]();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void QuickTestWindow::commitEntry(QLineEdit* e, std::string* text,
+                                  const std::function<void()>& onCommit) {
+    if (refreshing_ || checkingEntry_ || QApplication::activeModalWidget() != nullptr) {
+        return;
+    }
+    *text = e->text().toStdString();
+    checkingEntry_ = true;
+    commit(onCommit);
+    checkingEntry_ = false;
 }
 
 QLabel* QuickTestWindow::label(const char* name, const std::string* text) {
@@ -56,8 +78,9 @@ QPushButton* QuickTestWindow::button(const char* name, const std::string* captio
     auto* b = new QPushButton(QString::fromStdString(*caption));
     b->setObjectName(name);
     buttons_.emplace_back(b, caption);
+    // Buttons stay live while a test runs ("Test" again then says why it cannot start).
     connect(b, &QPushButton::clicked, this, [this, onClick] {
-        if (!refreshing_ && !committing_) {
+        if (!refreshing_) {
             commit(onClick);
         }
     });
@@ -70,7 +93,7 @@ QCheckBox* QuickTestWindow::check(const char* name, const char* caption, const b
     c->setObjectName(name);
     checks_.emplace_back(c, checked);
     connect(c, &QCheckBox::clicked, this, [this, onClick](bool on) {
-        if (!refreshing_ && !committing_) {
+        if (!refreshing_) {
             commit([&] { onClick(on); });
         } else {
             refreshFromModel();
@@ -172,9 +195,7 @@ void QuickTestWindow::arrange(std::initializer_list<QWidget*> frames, QLayout* b
 }
 
 void QuickTestWindow::commit(const std::function<void()>& action) {
-    committing_ = true;
     action();
-    committing_ = false;
     refreshFromModel();
 }
 

@@ -93,9 +93,18 @@ class QuickTestWindow : public QWidget {
     // Runs a handler that changes the model, then refreshes.
     void commit(const std::function<void()>& action);
 
+  protected:
+    // Entry boxes commit on Enter and whenever they lose the focus.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
+    void commitEntry(QLineEdit* e, std::string* text, const std::function<void()>& onCommit);
+
     bool refreshing_ = false;
-    bool committing_ = false;
+    // An entry's check is running: a message box it raises takes the focus, which is no
+    // new entry. A running test does not count: its window stays live.
+    bool checkingEntry_ = false;
+    std::vector<std::function<void()>> entryCommits_;
     std::vector<std::pair<QLineEdit*, std::string*>> entries_;
     std::vector<std::pair<QLabel*, const std::string*>> labels_;
     std::vector<std::pair<QProgressBar*, const int*>> bars_;

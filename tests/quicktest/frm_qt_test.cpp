@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,7 +37,7 @@ struct Console {
     void type(QWidget* window, const char* box, const char* text) {
         auto* e = child<QLineEdit>(window, box);
         e->setText(text);
-        Q_EMIT e->editingFinished();
+        Q_EMIT e->returnPressed();
     }
     QString text(QWidget* window, const char* name) {
         if (auto* l = window->findChild<QLabel*>(name)) {
@@ -109,6 +110,14 @@ TEST(QuickTestWindows, TriodeControls) {
     ASSERT_EQ(c.dialogs.messages.size(), 1u);
     EXPECT_EQ(c.dialogs.messages[0].text,
               "Some values have been adjusted to accomodate maximum bias ranges");
+    // Leaving a box commits it even unchanged: a nominal value of 0 is pointed out each time.
+    c.dialogs.messages.clear();
+    auto* nominal = c.child<QLineEdit>(w, "txtIa1Nom");
+    for (int leave = 0; leave < 2; ++leave) {
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(nominal, &out);
+    }
+    EXPECT_EQ(c.dialogs.messages.size(), 2u);
     c.child<QCheckBox>(w, "chkAppend")->click();
     EXPECT_TRUE(c.app.state->qt.chkAppendTriode);
 }
