@@ -140,6 +140,25 @@ TEST(QuickTestWindows, TriodeTestAgainstTheSimulator) {
     EXPECT_EQ(c.child<QPushButton>(&c.form, "cmdMeasStart")->text(), "Measure Curve");
 }
 
+// Closing the main window in the middle of a test (here in a point's 5-second delay) ends
+// the run: the port is closed, nothing more is sent, no message, and "Test" again only says
+// why it cannot start.
+TEST(QuickTestWindows, ClosingTheMainWindowDuringATestEndsItQuietly) {
+    Console c;
+    c.app.state->meas.dblDelay = 5;
+    c.form.cmdQT_Click();
+    QWidget* w = c.form.triodeQuickTestWindow();
+    c.heaterOn();
+    c.clock.at(c.clock.now() + 0.5, [&] { c.form.close(); });
+    c.child<QPushButton>(w, "cmdTest")->click();
+    EXPECT_FALSE(c.app.port->isOpen());
+    EXPECT_TRUE(c.dialogs.messages.empty());
+    EXPECT_FALSE(c.form.isVisible());
+    bool fault = false;
+    c.app.link.SndString(pingString(), fault);
+    EXPECT_FALSE(c.app.port->isOpen());
+}
+
 TEST(QuickTestWindows, SwitchingBetweenTriodeAndPentode) {
     Console c;
     c.form.cmdQT_Click();
