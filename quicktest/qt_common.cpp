@@ -170,88 +170,31 @@ void QTFields::UpdateFields() {
     }
 }
 
-void QTFields::checkAnodeGroup(double& v, double& proc, double& step, int which, double x,
-                               bool& adjusted) const {
-    const double vMax = maxAnodeVoltage(cal_.intVersion);
-    // A swing in volts as a percentage; without an anode voltage the percentage stays.
-    const auto percentOf = [&v, &proc](double s) { return v != 0.0 ? s / v * 100.0 : proc; };
-    switch (which) {
-        case 0:
-            v = x;
-            if (!(v >= kMinAnode)) {
-                v = kMinAnode;
-                adjusted = true;
-            }
-            if (v > vMax) {
-                v = vMax;
-                adjusted = true;
-            }
-            step = v / 100.0 * proc;
-            break;
-        case 1:
-            proc = x;
-            if (!(proc >= 0.0)) {
-                proc = 0.0;
-                adjusted = true;
-            }
-            if (proc > 100.0) {
-                proc = 100.0;
-                adjusted = true;
-            }
-            step = v / 100.0 * proc;
-            break;
-        default:
-            step = x;
-            if (!(step >= 0.0)) {
-                step = 0.0;
-                adjusted = true;
-            }
-            proc = percentOf(step);
-            break;
-    }
-    // The swing must keep both ends of the sweep within the anode range. A voltage that
-    // came from a setup file outside the range gives no swing at all.
-    if (v + step > vMax) {
-        step = std::max(0.0, vMax - v);
-        proc = percentOf(step);
-        adjusted = true;
-    }
-    if (!(v - step >= kMinAnode)) {
-        step = std::max(0.0, v - kMinAnode);
-        proc = percentOf(step);
-        adjusted = true;
-    }
-}
-
-void QTFields::checkGridGroup(double& v, double& proc, double& step, int which, double x,
-                              bool& adjusted) const {
-    // At 0 V the swing is 0 V whatever the percentage, so the percentage is kept.
+void QTFields::checkGroup(double& v, double& proc, double& step, int which, double x, double lo,
+                          double hi, bool& adjusted) const {
+    // A swing in volts as a percentage of the voltage's size; at 0 V the percentage stays.
     const auto percentOf = [&v, &proc](double s) {
         return v != 0.0 ? std::fabs(s / v * 100.0) : proc;
+    };
+    const auto clamp = [&adjusted](double& value, double low, double high) {
+        if (!(value >= low)) {
+            value = low;
+            adjusted = true;
+        }
+        if (value > high) {
+            value = high;
+            adjusted = true;
+        }
     };
     switch (which) {
         case 0:
             v = x;
-            if (v < kMinGrid) {
-                v = kMinGrid;
-                adjusted = true;
-            }
-            if (v > 0.0) {
-                v = 0.0;
-                adjusted = true;
-            }
+            clamp(v, lo, hi);
             step = std::fabs(v / 100.0 * proc);
             break;
         case 1:
             proc = x;
-            if (proc < 0.0) {
-                proc = 0.0;
-                adjusted = true;
-            }
-            if (proc > 100.0) {
-                proc = 100.0;
-                adjusted = true;
-            }
+            clamp(proc, 0.0, 100.0);
             step = std::fabs(v / 100.0 * proc);
             break;
         default:
@@ -263,13 +206,15 @@ void QTFields::checkGridGroup(double& v, double& proc, double& step, int which, 
             proc = percentOf(step);
             break;
     }
-    if (v + step > 0.0) {
-        step = std::max(0.0, 0.0 - v);
+    // The swing must keep both ends of the sweep within the range. A voltage that came from
+    // a setup file outside the range gives no swing at all.
+    if (v + step > hi) {
+        step = std::max(0.0, hi - v);
         proc = percentOf(step);
         adjusted = true;
     }
-    if (v - step < kMinGrid) {
-        step = std::max(0.0, v - kMinGrid);
+    if (!(v - step >= lo)) {
+        step = std::max(0.0, v - lo);
         proc = percentOf(step);
         adjusted = true;
     }
@@ -287,12 +232,16 @@ void QTFields::CheckFields(int code) {
         return;
     }
     bool adjusted = false;
+    const double vMax = maxAnodeVoltage(cal_.intVersion);
     if (index < 3) {
-        checkAnodeGroup(qt_.*binding_.va, qt_.*binding_.vaProc, steps[0], index, *x, adjusted);
+        checkGroup(qt_.*binding_.va, qt_.*binding_.vaProc, steps[0], index, *x, kMinAnode, vMax,
+                   adjusted);
     } else if (index < 6) {
-        checkAnodeGroup(qt_.*binding_.vs, qt_.*binding_.vsProc, steps[1], index - 3, *x, adjusted);
+        checkGroup(qt_.*binding_.vs, qt_.*binding_.vsProc, steps[1], index - 3, *x, kMinAnode, vMax,
+                   adjusted);
     } else if (index < 9) {
-        checkGridGroup(qt_.*binding_.vg, qt_.*binding_.vgProc, steps[2], index - 6, *x, adjusted);
+        checkGroup(qt_.*binding_.vg, qt_.*binding_.vgProc, steps[2], index - 6, *x, kMinGrid, 0.0,
+                   adjusted);
     } else {
         const std::size_t k = i - 9;
         double& nominal = qt_.*binding_.nominal[k];

@@ -94,10 +94,10 @@ class QTFields {
     std::array<double, 3> steps{};
 
   private:
-    void checkAnodeGroup(double& v, double& proc, double& step, int which, double x,
-                         bool& adjusted) const;
-    void checkGridGroup(double& v, double& proc, double& step, int which, double x,
-                        bool& adjusted) const;
+    // One group of boxes (voltage, swing in %, swing in V; which = 0, 1, 2) whose sweep
+    // v - step .. v + step must stay within lo .. hi.
+    void checkGroup(double& v, double& proc, double& step, int which, double x, double lo,
+                    double hi, bool& adjusted) const;
 
     QuickTestSettings& qt_;
     const CalibrationRecord& cal_;
