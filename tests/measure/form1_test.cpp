@@ -10,10 +10,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 
-#include "tests/support/fake_clock.h"
-#include "tests/support/recording_beeper.h"
-#include "tests/support/scoped_work_dir.h"
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/window_rig.h"
 
 namespace ostrino {
 namespace {
@@ -26,26 +23,7 @@ QStringList items(QComboBox* c) {
     return out;
 }
 
-struct Window {
-    Window() : app(cl(), clock, dialogs, beeper), form(app) {}
-    static CommandLine cl() {
-        CommandLine c;
-        c.simulate = true;
-        return c;
-    }
-    template <typename T>
-    T* child(const char* name) {
-        T* w = form.findChild<T*>(name);
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    test::ScopedWorkDir dir;
-    test::FakeClock clock;
-    test::ScriptedDialogs dialogs;
-    test::RecordingBeeper beeper;
-    ConsoleApp app;
-    Form1 form;
-};
+using Window = test::WindowRig;
 
 TEST(Form1Window, ControlsAndLists) {
     Window w;

@@ -13,27 +13,13 @@
 #include <QPushButton>
 
 #include "measure/form1.h"
-#include "tests/support/fake_clock.h"
-#include "tests/support/recording_beeper.h"
-#include "tests/support/scoped_work_dir.h"
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/window_rig.h"
 
 namespace ostrino {
 namespace {
 
-struct Console {
-    Console() : app(cl(), clock, dialogs, beeper), form(app) { dialogs.messages.clear(); }
-    static CommandLine cl() {
-        CommandLine c;
-        c.simulate = true;
-        return c;
-    }
-    template <typename T>
-    T* child(QWidget* parent, const char* name) {
-        T* w = parent->findChild<T*>(name);
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
+struct Console : test::WindowRig {
+    Console() { dialogs.messages.clear(); }
     void type(QWidget* window, const char* box, const char* text) {
         auto* e = child<QLineEdit>(window, box);
         e->setText(text);
@@ -53,12 +39,6 @@ struct Console {
         child<QPushButton>(&form, "cmdMeasStart")->click();
         ASSERT_EQ(app.state->intMeasStat, kHeaterOn);
     }
-    test::ScopedWorkDir dir;
-    test::FakeClock clock;
-    test::ScriptedDialogs dialogs;
-    test::RecordingBeeper beeper;
-    ConsoleApp app;
-    Form1 form;
 };
 
 QStringList frameTitles(QWidget* w) {

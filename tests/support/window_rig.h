@@ -1,0 +1,45 @@
+#pragma once
+// The whole main window on the built-in simulated instrument, offscreen, in a fresh folder,
+// with a fake clock and scripted dialogs.
+
+#include <gtest/gtest.h>
+
+#include <QWidget>
+
+#include "measure/console_app.h"
+#include "measure/form1.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/recording_beeper.h"
+#include "tests/support/scoped_work_dir.h"
+#include "tests/support/scripted_dialogs.h"
+
+namespace ostrino::test {
+
+struct WindowRig {
+    WindowRig() : app(simulated(), clock, dialogs, beeper), form(app) {}
+    static CommandLine simulated() {
+        CommandLine c;
+        c.simulate = true;
+        return c;
+    }
+    // A control of a window by its name; a missing one fails the test.
+    template <typename T>
+    T* child(QWidget* parent, const char* name) {
+        T* w = parent->findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    template <typename T>
+    T* child(const char* name) {
+        return child<T>(&form, name);
+    }
+
+    ScopedWorkDir dir;
+    FakeClock clock;
+    ScriptedDialogs dialogs;
+    RecordingBeeper beeper;
+    ConsoleApp app;
+    Form1 form;
+};
+
+}  // namespace ostrino::test
