@@ -214,14 +214,8 @@ bool DataExport::saveMeasMXTo(const std::string& path) {
 }
 
 std::string DataExport::chooseFile() {
-    FileDialogRequest request;
-    request.startFolder.clear();  // the current working directory
-    request.filter = kDataFilter;
-    request.save = true;
-    request.promptOverwrite = true;
-    request.title = "Save Data";
-    // Used as returned: no extension is added.
-    return dialogs_.chooseFile(request);
+    // In the current working directory; used as returned: no extension is added.
+    return dialogs_.chooseFile(saveFileRequest(kDataFilter, "Save Data"));
 }
 
 bool DataExport::write(const std::string& path, const std::optional<std::string>& text) {

@@ -395,24 +395,14 @@ SetupFile::SetupFile(ConsoleState& state, Form1Logic& logic, Dialogs& dialogs)
     : state_(state), logic_(logic), dialogs_(dialogs) {}
 
 void SetupFile::SaveSetupFile() {
-    FileDialogRequest request;
-    request.filter = kSetupFilter;
-    request.save = true;
-    request.promptOverwrite = true;
-    request.title = "Save Setup";
-    const std::string name = dialogs_.chooseFile(request);
+    const std::string name = dialogs_.chooseFile(saveFileRequest(kSetupFilter, "Save Setup"));
     if (!name.empty()) {
         saveTo(name);
     }
 }
 
 void SetupFile::OpenSetupFile() {
-    FileDialogRequest request;
-    request.filter = kSetupFilter;
-    request.save = false;
-    request.promptOverwrite = true;
-    request.title = "Open Setup";
-    const std::string name = dialogs_.chooseFile(request);
+    const std::string name = dialogs_.chooseFile(openFileRequest(kSetupFilter, "Open Setup"));
     if (name.empty()) {
         Form1Hooks::call(logic_.hooks.DrawPicture);
         return;

@@ -2,6 +2,7 @@
 // Message boxes and the file dialog.
 
 #include <string>
+#include <utility>
 
 namespace ostrino {
 
@@ -14,6 +15,20 @@ struct FileDialogRequest {
     bool promptOverwrite = true;
     std::string title;
 };
+
+// A save dialog in the current working directory that asks before replacing a file, and
+// an open dialog there.
+inline FileDialogRequest saveFileRequest(std::string filter, std::string title) {
+    FileDialogRequest r;
+    r.filter = std::move(filter);
+    r.title = std::move(title);
+    return r;
+}
+inline FileDialogRequest openFileRequest(std::string filter, std::string title) {
+    FileDialogRequest r = saveFileRequest(std::move(filter), std::move(title));
+    r.save = false;
+    return r;
+}
 
 class Dialogs {
   public:

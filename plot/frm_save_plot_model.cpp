@@ -40,12 +40,8 @@ bool FrmSavePlotModel::cmdSavePlot2_Click() {
 }
 
 bool FrmSavePlotModel::cmdSavePlot1_Click() {
-    FileDialogRequest request;
-    request.filter = "bitmap (*.bmp)|*.bmp";
-    request.save = true;
-    request.promptOverwrite = true;
-    request.title = "Save Plot";
-    const std::string name = dialogs_.chooseFile(request);
+    const std::string name =
+        dialogs_.chooseFile(saveFileRequest("bitmap (*.bmp)|*.bmp", "Save Plot"));
     if (name.empty()) {
         return false;
     }

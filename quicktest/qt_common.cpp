@@ -388,13 +388,7 @@ void reportResultLine(PrintWriter& w, const char* name, const std::string& value
 }
 
 void writeReport(Dialogs& dialogs, const std::string& report, bool append) {
-    FileDialogRequest request;
-    request.startFolder.clear();  // the current working directory
-    request.filter = kReportFilter;
-    request.save = true;
-    request.promptOverwrite = true;
-    request.title = "Report";
-    const std::string name = dialogs.chooseFile(request);
+    const std::string name = dialogs.chooseFile(saveFileRequest(kReportFilter, "Report"));
     if (!name.empty()) {
         writeReportTo(dialogs, name, report, append);
     }
