@@ -164,11 +164,6 @@ void Form1::commit(std::function<void()> action) {
     refreshFromModel();
 }
 
-void Form1::notAvailableYet(const char* what) {
-    app_.dialogs.message(std::string(what) + " is not available yet in this version.",
-                         MessageIcon::None);
-}
-
 QWidget* Form1::buildSetupFrame() {
     auto* frame = new QGroupBox("Measurement Set-Up");
     frame->setObjectName("fraMeasurementSetUp");
@@ -332,7 +327,7 @@ QWidget* Form1::buildCurveFrame() {
         button("cmdClear", "Clear", [this] { commit([this] { logic_->cmdClear_Click(); }); }));
     h->addWidget(button("cmdDistortion", "Distortion", [this] {
         if (logic_->cmdDistortion_Click()) {
-            notAvailableYet("Distortion Analysis");
+            showWindow(distortionWindow());
         }
     }));
     h->addWidget(button("cmdStore", "Store", [this] { Store(state_); }));
@@ -582,6 +577,14 @@ frmQTpentode* Form1::pentodeQuickTestWindow() {
             quickTestContext(), [this] { showWindow(triodeQuickTestWindow()); }, this);
     }
     return frmQTpentode_;
+}
+
+frmDist* Form1::distortionWindow() {
+    if (!frmDist_) {
+        frmDist_ = new frmDist(
+            state_, app_.dialogs, [this] { Form1Hooks::call(logic_->hooks.DrawPicture); }, this);
+    }
+    return frmDist_;
 }
 
 void Form1::cmdQT_Click() {

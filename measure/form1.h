@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+#include "distortion/frm_dist.h"
 #include "files/frm_cal.h"
 #include "files/frm_pin.h"
 #include "files/frm_save_data.h"
@@ -48,6 +49,8 @@ class Form1 : public QMainWindow {
     // The quick-test windows, created on first use.
     frmQTtriode* triodeQuickTestWindow();
     frmQTpentode* pentodeQuickTestWindow();
+    // The distortion window, created on first use (and anew after it was closed).
+    frmDist* distortionWindow();
     Plotter& plotter() { return *plotter_; }
     frmCom* communicationWindow() { return frmCom_; }
     frmCal* calibrationWindow() { return frmCal_; }
@@ -65,7 +68,6 @@ class Form1 : public QMainWindow {
                     std::function<void(int)> onChoice);
     QPushButton* button(const char* name, const char* caption, std::function<void()> onClick);
     void commit(std::function<void()> action);
-    void notAvailableYet(const char* what);
     QuickTestContext quickTestContext();
     void showWindow(QWidget* w);
     QWidget* buildSetupFrame();
@@ -87,6 +89,7 @@ class Form1 : public QMainWindow {
     QPointer<frmSavePlot> frmSavePlot_;
     QPointer<frmQTtriode> frmQTtriode_;
     QPointer<frmQTpentode> frmQTpentode_;
+    QPointer<frmDist> frmDist_;
     picScreen* picScreen_ = nullptr;
     std::unique_ptr<GraphSettingsLogic> graph_;
     std::unique_ptr<Plotter> plotter_;

@@ -1,0 +1,34 @@
+#pragma once
+// The window "Distortion Analysis": the four settings, "Analyze" and the results. The
+// widgets mirror DistModel; the analysis lives in DistAnalysis. While the window is open the
+// graph draws the load line.
+
+#include <functional>
+
+#include "distortion/dist_analysis.h"
+#include "quicktest/qt_window.h"
+
+namespace ostrino {
+
+class frmDist : public QuickTestWindow {
+  public:
+    // drawPicture redraws the main window's graph. The window deletes itself when closed,
+    // so that opening it again starts from the defaults.
+    frmDist(ConsoleState& state, Dialogs& dialogs, std::function<void()> drawPicture,
+            QWidget* parent);
+
+    DistAnalysis& logic() { return logic_; }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+  private:
+    void setOverlayVisible(bool visible);
+
+    ConsoleState& state_;
+    std::function<void()> drawPicture_;
+    DistAnalysis logic_;
+};
+
+}  // namespace ostrino

@@ -1,0 +1,384 @@
+#include "distortion/dist_analysis.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/numbers.h"
+#include "common/text_file.h"
+#include "tests/support/scoped_work_dir.h"
+#include "tests/support/scripted_dialogs.h"
+
+namespace ostrino {
+namespace {
+
+using test::ScopedWorkDir;
+using test::ScriptedDialogs;
+
+// Anode current in mA of a valve model at (Va, Vg).
+using ValveModel = std::function<double(double va, double vg)>;
+
+// A triode after the three-halves law: mu 20, about 10 mA at 250 V / -8 V.
+double triode(double va, double vg) {
+    const double drive = vg + va / 20.0;
+    return drive > 0 ? 0.2 * std::pow(drive, 1.5) : 0.0;
+}
+
+// Parallel, equally spaced straight lines: gm 2 mA/V, ra 10 kohm.
+double linearValve(double va, double vg) {
+    return 20.0 + 2.0 * vg + va / 10.0;
+}
+
+struct Rig {
+    Rig() {
+        state.dblMeasMatrix.markEmpty(MeasMatrix::kActual);
+        analysis.Form_Load();
+    }
+
+    // One curve per grid voltage, the anode voltage swept from vaFrom to vaTo in vaStep.
+    void measure(const ValveModel& valve, const std::vector<double>& grids, double vaFrom,
+                 double vaTo, double vaStep) {
+        int row = 0;
+        int curve = 1;
+        for (double vg : grids) {
+            for (double va = vaFrom; va <= vaTo + 1e-9; va += vaStep) {
+                put(row++, curve, va, vg, valve(va, vg));
+            }
+            ++curve;
+        }
+        state.dblMeasMatrix(row, MeasMatrix::Curve) = 0;
+    }
+    void put(int row, int curve, double va, double vg, double ia) {
+        MeasMatrix& m = state.dblMeasMatrix;
+        m(row, MeasMatrix::Curve) = curve;
+        m(row, MeasMatrix::Va) = va;
+        m(row, MeasMatrix::Vg) = vg;
+        m(row, MeasMatrix::Ia) = ia;
+    }
+    // Types the four settings and leaves the box.
+    void set(double vsupply, double rload, double vgrid, double vsign) {
+        analysis.model.txtVsupply = numberText(vsupply);
+        analysis.model.txtRload = numberText(rload);
+        analysis.model.txtVgrid = numberText(vgrid);
+        analysis.model.txtVsign = numberText(vsign);
+        analysis.ReadFields();
+    }
+    // Every result label of the window.
+    std::vector<std::string> results() const {
+        const DistModel& m = analysis.model;
+        std::vector<std::string> r = {m.lblIaDC,      m.lblVaDC,         m.lblPtubeDC,
+                                      m.lblPsupplyDC, m.lblVaAV,         m.lblIaAV,
+                                      m.lblGain,      m.lblFftDistTotal, m.lblFftPwrTotal};
+        for (int k = 0; k < DistModel::kHarmonics; ++k) {
+            r.push_back(m.lblFftAmpl[k]);
+            r.push_back(m.lblFftPwr[k]);
+            if (k > 0) {
+                r.push_back(m.lblFftDist[k]);
+                r.push_back(m.lblFftdB[k]);
+            }
+        }
+        return r;
+    }
+    static double value(const std::string& label) {
+        const std::optional<double> v = parseNumber(label);
+        EXPECT_TRUE(v.has_value()) << "'" << label << "' is not a number";
+        return v.value_or(NAN);
+    }
+
+    ScopedWorkDir dir;
+    ConsoleState state;
+    ScriptedDialogs dialogs;
+    int draws = 0;
+    int fronts = 0;
+    DistAnalysis analysis{state, dialogs, {[this] { ++draws; }, [this] { ++fronts; }, {}}};
+};
+
+const std::vector<double> kGrids = {-8, -7, -6, -5, -4, -3, -2, -1, 0};
+
+TEST(DistAnalysis, LoadSetsTheDefaultsAndPublishesTheLoadLine) {
+    Rig rig;
+    const DistModel& m = rig.analysis.model;
+    EXPECT_EQ(m.txtVsupply, "300");
+    EXPECT_EQ(m.txtRload, "1.5");
+    EXPECT_EQ(m.txtVgrid, "-4");
+    EXPECT_EQ(m.txtVsign, "1");
+    EXPECT_EQ(m.lblGain, "- - -");
+    EXPECT_EQ(rig.state.dist.dblDistVsupply, 300);
+    EXPECT_EQ(rig.state.dist.dblDistRload, 1.5);
+}
+
+TEST(DistAnalysis, OnlyTheFirstSettingOutsideItsLimitsIsReportedAndSetToTheLimit) {
+    struct Case {
+        double vsupply, rload, vgrid, vsign;
+        std::string message;
+        std::string vsupplyText, rloadText, vgridText, vsignText;
+    };
+    const Case cases[] = {
+        {1500, 1.5, -4, 1, "Vsupply has to less than 1000", "1000", "1.5", "-4", "1"},
+        {10, 1.5, -4, 1, "Vsupply has to larger than 20", "20", "1.5", "-4", "1"},
+        {300, 20000, -4, 1, "Rload has to less than 10000", "300", "10000", "-4", "1"},
+        {300, 0, -4, 1, "Rload has to larger than 0.001", "300", "0.001", "-4", "1"},
+        {300, 1.5, 2, 1, "Vgrid has to less than 0", "300", "1.5", "0", "1"},
+        {300, 1.5, -2000, 1, "Vgrid has to larger than -1000", "300", "1.5", "-1000", "1"},
+        {300, 1.5, -4, 200, "Vsign has to less than 100", "300", "1.5", "-4", "100"},
+        {300, 1.5, -4, 0, "Vsign has to larger than 0.01", "300", "1.5", "-4", "0.01"},
+        // Two faults: the supply is handled first, the load keeps its typed value for now.
+        {1500, 0, -4, 1, "Vsupply has to less than 1000", "1000", "0", "-4", "1"},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.set(c.vsupply, c.rload, c.vgrid, c.vsign);
+        ASSERT_EQ(rig.dialogs.texts(), std::vector<std::string>{c.message}) << c.message;
+        const DistModel& m = rig.analysis.model;
+        EXPECT_EQ(m.txtVsupply, c.vsupplyText) << c.message;
+        EXPECT_EQ(m.txtRload, c.rloadText) << c.message;
+        EXPECT_EQ(m.txtVgrid, c.vgridText) << c.message;
+        EXPECT_EQ(m.txtVsign, c.vsignText) << c.message;
+    }
+}
+
+TEST(DistAnalysis, ABoxWithoutANumberKeepsItsValue) {
+    Rig rig;
+    rig.analysis.model.txtRload = "2k2";
+    rig.analysis.model.txtVsupply = "250";
+    rig.analysis.ReadFields();
+    ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+    EXPECT_NE(rig.dialogs.messages[0].text.find("2k2"), std::string::npos);
+    EXPECT_EQ(rig.analysis.dblDistRload(), 1.5);
+    EXPECT_EQ(rig.analysis.model.txtRload, "1.5");
+    EXPECT_EQ(rig.analysis.dblDistVsupply(), 250);
+    EXPECT_EQ(rig.state.dist.dblDistVsupply, 250);
+}
+
+TEST(DistAnalysis, TooLittleDataOrASignalOutsideTheFamilyClearsTheResults) {
+    struct Case {
+        const char* what;
+        std::vector<double> grids;
+        double vaStep;
+        double vsupply, rload, vgrid, vsign;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"two curves",
+         {-4, -2},
+         10,
+         300,
+         10,
+         -3,
+         1,
+         "At least 3 curves with each 5 points required"},
+        {"four points", kGrids, 100, 300, 10, -4, 1,
+         "At least 3 curves with each 5 points required"},
+        {"below",
+         {-6, -5, -4, -3, -2, -1, 0},
+         10,
+         300,
+         10,
+         -4,
+         3,
+         "Signal amplitude below minimum measured Vg"},
+        {"above", kGrids, 10, 300, 10, -1, 2, "Signal amplitude above maximum measured Vg"},
+        {"right side", kGrids, 10, 1000, 0.01, -4, 1,
+         "Vgrid outside measurement plane, right-side. Decrease Vsupl or Vsign; or increase "
+         "Rload"},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.measure(triode, c.grids, 0, 300, c.vaStep);
+        rig.set(c.vsupply, c.rload, c.vgrid, c.vsign);
+        ASSERT_TRUE(rig.dialogs.messages.empty()) << c.what;
+        rig.analysis.cmdAnalyze_Click();
+        EXPECT_EQ(rig.dialogs.texts(), std::vector<std::string>{c.message}) << c.what;
+        EXPECT_TRUE(rig.analysis.blnError()) << c.what;
+        for (const std::string& r : rig.results()) {
+            EXPECT_EQ(r, "- - -   ") << c.what;
+        }
+        // The graph still redraws (the load line without the swing) and the window comes
+        // to the front.
+        EXPECT_EQ(rig.draws, 1) << c.what;
+        EXPECT_EQ(rig.fronts, 1) << c.what;
+        EXPECT_FALSE(fileExists("curves.txt")) << c.what;
+    }
+}
+
+TEST(DistAnalysis, ALoadLineThatLeavesThePlaneOnTheLeftIsReported) {
+    Rig rig;
+    // The family starts at 50 V, where the triode already conducts at 0 V on the grid.
+    rig.measure(triode, kGrids, 50, 300, 10);
+    rig.set(50, 10, -1, 1);
+    rig.analysis.cmdAnalyze_Click();
+    EXPECT_EQ(rig.dialogs.texts(),
+              std::vector<std::string>{"Vgrid outside measurement plane, left-side. Increase "
+                                       "Vsupl; or decrease Vsig or Rload"});
+    EXPECT_TRUE(rig.analysis.blnError());
+}
+
+TEST(DistAnalysis, ATriodeStageHasGainBelowMuAndMostlySecondHarmonic) {
+    Rig rig;
+    rig.measure(triode, kGrids, 0, 400, 10);
+    rig.set(300, 10, -4, 2);
+    rig.analysis.cmdAnalyze_Click();
+    ASSERT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.texts()[0];
+    ASSERT_FALSE(rig.analysis.blnError());
+    EXPECT_EQ(rig.analysis.intDistCurves(), 9);
+    EXPECT_EQ(rig.analysis.intDistPoints(), 41);
+    EXPECT_EQ(rig.analysis.dblDistVaLow(), 0);
+    EXPECT_EQ(rig.analysis.dblDistVaHigh(), 400);
+
+    const DistModel& m = rig.analysis.model;
+    // The quiescent point lies on the load line and on the characteristic.
+    const double ia = Rig::value(m.lblIaDC);
+    const double va = Rig::value(m.lblVaDC);
+    EXPECT_NEAR(va, 300 - ia * 10, 0.01);
+    EXPECT_NEAR(ia, triode(va, -4), 0.05);
+    const double gain = Rig::value(m.lblGain);
+    EXPECT_GT(gain, 5);
+    EXPECT_LT(gain, 20);
+    const double d2 = Rig::value(m.lblFftDist[1]);
+    const double d3 = Rig::value(m.lblFftDist[2]);
+    EXPECT_GT(d2, 0.5);
+    EXPECT_GT(d2, 3 * d3);
+    EXPECT_LT(Rig::value(m.lblFftdB[1]), -10);
+    // Total distortion is the root of the summed squares.
+    double sum = 0;
+    for (int k = 1; k < DistModel::kHarmonics; ++k) {
+        sum += std::pow(Rig::value(m.lblFftDist[k]), 2);
+    }
+    EXPECT_NEAR(Rig::value(m.lblFftDistTotal), std::sqrt(sum), 0.002);
+    EXPECT_NEAR(Rig::value(m.lblFftAmpl[0]), gain * 2, 0.02);
+
+    // The swing the graph marks: the positive grid peak pulls the anode lowest.
+    const double vaMin = rig.analysis.dblDistVaMin();
+    const double vaMax = rig.analysis.dblDistVaMax();
+    EXPECT_LT(vaMin, va);
+    EXPECT_GT(vaMax, va);
+    EXPECT_NEAR(vaMax - vaMin, 2 * Rig::value(m.lblFftAmpl[0]), 0.15 * (vaMax - vaMin));
+    EXPECT_EQ(rig.state.dist.dblDistVaMin, vaMin);
+    EXPECT_FALSE(rig.state.dist.blnError);
+    EXPECT_EQ(rig.draws, 1);
+}
+
+TEST(DistAnalysis, ALinearValveHasNoHarmonics) {
+    Rig rig;
+    rig.measure(linearValve, kGrids, 0, 400, 10);
+    rig.set(300, 10, -4, 1);
+    rig.analysis.cmdAnalyze_Click();
+    ASSERT_TRUE(rig.dialogs.messages.empty());
+    const DistModel& m = rig.analysis.model;
+    // gm (ra || Rload) = 2 mA/V x 5 kohm.
+    EXPECT_NEAR(Rig::value(m.lblGain), 10, 0.01);
+    // What remains is the bisection's tolerance of 1 uA.
+    EXPECT_LT(Rig::value(m.lblFftDistTotal), 0.05);
+    for (int k = 1; k < DistModel::kHarmonics; ++k) {
+        if (m.lblFftdB[k] != "< 100") {
+            EXPECT_LT(Rig::value(m.lblFftdB[k]), -65) << k;
+        }
+    }
+}
+
+TEST(DistAnalysis, PowersFromOneWattOnAreShownInWatts) {
+    // Pentode-like flat curves: the current depends on the grid only, so the quiescent
+    // point is exact. Ia = 1 mA/V x (Vg + 20).
+    const ValveModel flat = [](double, double vg) { return vg + 20; };
+    const std::vector<double> grids = {-18, -16, -14, -12, -10, -8, -6};
+    struct Case {
+        double vsupply, rload, vgrid;
+        std::string tube, tubeUnit, supply, supplyUnit;
+    };
+    const Case cases[] = {
+        // 10 mA, 250 V: 2500 mW in the valve, 3000 mW from the supply.
+        {300, 5, -10, "2.5", "W", "3", "W"},
+        // 4 mA, 200 V: 800 mW in the valve, 1200 mW from the supply.
+        {300, 25, -16, "800", "mW", "1.2", "W"},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.measure(flat, grids, 0, 400, 10);
+        rig.set(c.vsupply, c.rload, c.vgrid, 1);
+        rig.analysis.cmdAnalyze_Click();
+        ASSERT_TRUE(rig.dialogs.messages.empty()) << c.tube;
+        const DistModel& m = rig.analysis.model;
+        EXPECT_EQ(m.lblPtubeDC, c.tube);
+        EXPECT_EQ(m.lblPtubeDCUnit, c.tubeUnit);
+        EXPECT_EQ(m.lblPsupplyDC, c.supply);
+        EXPECT_EQ(m.lblPsupplyDCUnit, c.supplyUnit);
+    }
+}
+
+TEST(DistAnalysis, EachCurveIsReadFromItsOwnRows) {
+    // The middle curve stops at 300 V while the last one runs to 400 V: it must not borrow
+    // points of the next curve to make up the count.
+    Rig rig;
+    int row = 0;
+    const double grids[] = {-6, -4, -2};
+    const double ends[] = {400, 300, 400};
+    for (int c = 0; c < 3; ++c) {
+        for (double va = 0; va <= ends[c]; va += 10) {
+            rig.put(row++, c + 1, va, grids[c], triode(va, grids[c]));
+        }
+    }
+    rig.state.dblMeasMatrix(row, MeasMatrix::Curve) = 0;
+    rig.set(300, 20, -4, 1);
+    rig.analysis.cmdAnalyze_Click();
+    ASSERT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.texts()[0];
+    EXPECT_EQ(rig.analysis.dblDistVaHigh(), 300);
+    EXPECT_EQ(rig.analysis.dblDistVgMin(), -6);
+    EXPECT_EQ(rig.analysis.dblDistVgMax(), -2);
+    EXPECT_NEAR(rig.analysis.SurfaceIa(200, -4), triode(200, -4), 0.05);
+}
+
+TEST(DistAnalysis, AFamilyWithoutAnAnodeRangeOrGridStepsGivesAMessage) {
+    struct Case {
+        const char* what;
+        std::function<void(Rig&)> fill;
+    };
+    const Case cases[] = {
+        {"screen sweep at a fixed anode voltage",
+         [](Rig& r) {
+             int row = 0;
+             for (int c = 0; c < 3; ++c) {
+                 for (int p = 0; p < 10; ++p) {
+                     r.put(row++, c + 1, 250, -2.0 * c, 5.0 + p);
+                 }
+             }
+             r.state.dblMeasMatrix(row, MeasMatrix::Curve) = 0;
+         }},
+        {"curves stepped by something else than the grid",
+         [](Rig& r) {
+             r.measure(triode, {-4, -4, -4}, 0, 300, 10);
+         }},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        c.fill(rig);
+        rig.analysis.cmdAnalyze_Click();
+        EXPECT_EQ(rig.dialogs.messages.size(), 1u) << c.what;
+        EXPECT_TRUE(rig.analysis.blnError()) << c.what;
+        EXPECT_EQ(rig.analysis.model.lblGain, "- - -   ") << c.what;
+    }
+}
+
+TEST(DistAnalysis, TheSurfaceIsDumpedForLookingIntoAnAnalysis) {
+    Rig rig;
+    rig.measure(linearValve, kGrids, 0, 400, 10);
+    rig.set(300, 10, -4, 1);
+    rig.analysis.cmdAnalyze_Click();
+    std::string error;
+    const std::optional<std::string> dump = readWholeFile("curves.txt", error);
+    ASSERT_TRUE(dump.has_value()) << error;
+    LineReader lines(*dump);
+    EXPECT_EQ(lines.lineCount(), 17u * 42u);
+    // Print zones of 14 columns; the surface extends the straight lines beyond the family.
+    EXPECT_EQ(*lines.nextLine(), "Vg = " + std::string(9, ' ') + "-16 ");
+    EXPECT_EQ(*lines.nextLine(), " 0 " + std::string(11, ' ') + "-12 ");
+    const std::string third = *lines.nextLine();
+    EXPECT_EQ(third.substr(0, 14), " 10 " + std::string(10, ' '));
+    EXPECT_NEAR(parseNumber(third.substr(14)).value_or(0), -11, 1e-9);
+    EXPECT_EQ(dump->substr(0, 20), "Vg = " + std::string(9, ' ') + "-16 \r\n");
+}
+
+}  // namespace
+}  // namespace ostrino
