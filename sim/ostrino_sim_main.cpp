@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "sim/instrument.h"
+#include "sim/instrument_gen1.h"
 #include "sim/sim_options.h"
 #include "sim/valve_models.h"
 
@@ -46,12 +47,14 @@ struct Arguments {
     std::string link;
     bool log = false;
     bool untilStdinCloses = false;
+    bool firstGeneration = false;  // --generation 1
 };
 
 void printHelp(std::ostream& out) {
     out << "Usage: ostrino-sim [options]\n"
-           "Serves a simulated Ostrino (third generation) on a pseudo-terminal and prints\n"
-           "the device path as the first line.\n\n"
+           "Serves a simulated Ostrino (third generation, or the first with --generation 1)\n"
+           "on a pseudo-terminal and prints the device path as the first line.\n\n"
+           "  --generation 1|3       protocol generation to serve (default 3)\n"
            "  --valve NAME           valve in the socket (default ECC82; see --list-valves)\n"
            "  --version 1|2          hardware version: 1 = 300 V, 2 = 400 V supplies\n"
            "  --supply VOLTS         the instrument's supply voltage (default 19.47)\n"
@@ -121,6 +124,12 @@ int parseArguments(int argc, char** argv, Arguments& args) {
             args.log = true;
         } else if (opt == "--until-stdin-closes") {
             args.untilStdinCloses = true;
+        } else if (opt == "--generation") {
+            const auto n = value(v) ? toInt(v) : std::nullopt;
+            if (!n || (*n != 1 && *n != 3)) {
+                return bad("--generation needs 1 or 3");
+            }
+            args.firstGeneration = *n == 1;
         } else if (opt == "--valve") {
             if (!value(v) || ostrino::sim::findValve(v) == nullptr) {
                 return bad("--valve needs one of the names that --list-valves shows");
@@ -285,64 +294,73 @@ int main(int argc, char** argv) {
     }
     std::cout << device << std::endl;
 
-    Instrument instrument(args.sim);
-    if (args.log) {
-        instrument.setCommandListener(
-            [](const std::string& cmd) { std::cerr << "command " << cmd << std::endl; });
-    }
-
-    double nextInput = 0.0;
-    bool stdinOpen = args.untilStdinCloses;
-    bool running = true;
+    // Both generations offer the same character interface; the loop serves either.
     int status = 0;
-    while (running) {
-        pollfd fds[3] = {{master, POLLIN, 0}, {signalPipe[0], POLLIN, 0}, {0, POLLIN, 0}};
-        const nfds_t count = stdinOpen ? 3 : 2;
-        int timeoutMs = -1;
-        if (instrument.hasOutput()) {
-            const double wait = instrument.nextOutputTime() - monotonicSeconds();
-            timeoutMs = wait <= 0.0 ? 0 : static_cast<int>(std::ceil(wait * 1000.0));
+    auto serve = [&](auto& instrument) {
+        if (args.log) {
+            instrument.setCommandListener(
+                [](const std::string& cmd) { std::cerr << "command " << cmd << std::endl; });
         }
-        if (::poll(fds, count, timeoutMs) < 0 && errno != EINTR) {
-            std::perror("ostrino-sim: poll");
-            status = 1;
-            break;
-        }
-        if (fds[1].revents & POLLIN) {
-            running = false;
-        }
-        if (stdinOpen && (fds[2].revents & (POLLIN | POLLHUP))) {
-            char buf[256];
-            const ssize_t n = ::read(0, buf, sizeof buf);
-            if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) {
-                running = false;
+
+        double nextInput = 0.0;
+        bool stdinOpen = args.untilStdinCloses;
+        bool running = true;
+        while (running) {
+            pollfd fds[3] = {{master, POLLIN, 0}, {signalPipe[0], POLLIN, 0}, {0, POLLIN, 0}};
+            const nfds_t count = stdinOpen ? 3 : 2;
+            int timeoutMs = -1;
+            if (instrument.hasOutput()) {
+                const double wait = instrument.nextOutputTime() - monotonicSeconds();
+                timeoutMs = wait <= 0.0 ? 0 : static_cast<int>(std::ceil(wait * 1000.0));
             }
-        }
-        if (fds[0].revents & POLLIN) {
-            char buf[256];
-            const ssize_t n = ::read(master, buf, sizeof buf);
-            const double now = monotonicSeconds();
-            for (ssize_t i = 0; i < n; ++i) {
-                double t = now;
-                if (args.sim.lineRate) {
-                    t = std::max(t, nextInput);
-                    nextInput = t + Instrument::kCharTime;
-                }
-                instrument.receive(buf[i], t);
-            }
-        }
-        const int due = instrument.outputDueBy(monotonicSeconds());
-        if (due > 0) {
-            std::string out;
-            for (int i = 0; i < due; ++i) {
-                out += instrument.popOutput();
-            }
-            if (!writeAll(master, out)) {
-                std::perror("ostrino-sim: write");
+            if (::poll(fds, count, timeoutMs) < 0 && errno != EINTR) {
+                std::perror("ostrino-sim: poll");
                 status = 1;
                 break;
             }
+            if (fds[1].revents & POLLIN) {
+                running = false;
+            }
+            if (stdinOpen && (fds[2].revents & (POLLIN | POLLHUP))) {
+                char buf[256];
+                const ssize_t n = ::read(0, buf, sizeof buf);
+                if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) {
+                    running = false;
+                }
+            }
+            if (fds[0].revents & POLLIN) {
+                char buf[256];
+                const ssize_t n = ::read(master, buf, sizeof buf);
+                const double now = monotonicSeconds();
+                for (ssize_t i = 0; i < n; ++i) {
+                    double t = now;
+                    if (args.sim.lineRate) {
+                        t = std::max(t, nextInput);
+                        nextInput = t + Instrument::kCharTime;
+                    }
+                    instrument.receive(buf[i], t);
+                }
+            }
+            const int due = instrument.outputDueBy(monotonicSeconds());
+            if (due > 0) {
+                std::string out;
+                for (int i = 0; i < due; ++i) {
+                    out += instrument.popOutput();
+                }
+                if (!writeAll(master, out)) {
+                    std::perror("ostrino-sim: write");
+                    status = 1;
+                    break;
+                }
+            }
         }
+    };
+    if (args.firstGeneration) {
+        ostrino::sim::InstrumentGen1 instrument(args.sim);
+        serve(instrument);
+    } else {
+        Instrument instrument(args.sim);
+        serve(instrument);
     }
 
     if (!args.link.empty()) {
