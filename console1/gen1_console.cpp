@@ -1,0 +1,920 @@
+#include "console1/gen1_console.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/numbers.h"
+#include "common/text_file.h"
+#include "console1/gen1_data_file.h"
+#include "console1/gen1_protocol.h"
+
+namespace ostrino::gen1 {
+
+namespace {
+
+constexpr double kPumpStep = 0.015;         // a short pause between event pumps
+constexpr double kRecoveryDrainTime = 0.1;  // stray answers after a fault
+
+struct TypeTable {
+    const char* var1;
+    double startDef, startMin, stopDef, stopMax;
+    const char* var2;
+    double var2Def, var2Min, var2Max;
+    const char* const1;
+    double c1Def, c1Min, c1Max;
+    const char* const2;  // nullptr: not used
+    double c2Def, c2Min, c2Max;
+    double delayDef;
+};
+
+constexpr std::array<TypeTable, kMeasTypes> kTypes{{
+    {"Vgs", -10, -60, 0, 0, "Va", 200, 20, 400, "Vs", 200, 20, 400, "Vf", 6.3, 0, 19, 0},
+    {"Vgs", -10, -60, 0, 0, "Va=Vs", 200, 20, 400, "Vf", 6.3, 0, 19, nullptr, 0, 0, 0, 0},
+    {"Va", 20, 20, 200, 400, "Vgs", -1, -60, 0, "Vs", 200, 20, 400, "Vf", 6.3, 0, 19, 0},
+    {"Va = Vs", 20, 20, 200, 400, "Vgs", -1, -60, 0, "Vf", 6.3, 0, 19, nullptr, 0, 0, 0, 0},
+    {"Vf", 0, 0, 6.3, 19, "Vgs", -1, -60, 0, "Va", 200, 20, 400, "Vs", 200, 20, 400, 15},
+}};
+
+constexpr std::array<const char*, kMeasTypes> kTypeNames{
+    "I (Vgs)  step Va,  Vf constant", "I (Vgs)  step Va=Vs,  Vf constant",
+    "I (Va) step Vgs, Vs, Vf constant", "I (Va=Vs) step Vgs, Vf constant",
+    "I (Vf) step Vgs, Va, Vs constant"};
+
+std::string shown(double v, int decimals) {
+    return numberText(Decimals(v, decimals).value_or(v));
+}
+
+}  // namespace
+
+const std::array<const char*, kMeasTypes>& measTypeNames() {
+    return kTypeNames;
+}
+
+PointVoltages pointVoltages(const MeasSettings& s, double var1, double var2) {
+    const double c1 = s.dblConst1;
+    const double c2 = s.dblConst2;
+    switch (s.intMeasType) {
+        case 0:
+            return {c2, var1, c1, var2};
+        case 1:
+            return {c1, var1, var2, var2};
+        case 2:
+            return {c2, var2, c1, var1};
+        case 3:
+            return {c1, var2, var1, var1};
+        case 4:
+            return {var1, var2, c2, c1};
+        default:
+            return {};
+    }
+}
+
+double var1Value(const MeasSettings& s, int k, bool logSpacing) {
+    const double n = s.intVar1Nintv;
+    const double span = s.dblVar1Stop - s.dblVar1Start;
+    if (!logSpacing) {
+        return s.dblVar1Start + k * span / n;
+    }
+    // Crowded towards the start, ending exactly at the stop value.
+    return s.dblVar1Start + std::exp(k * std::log(span + 1.0) / n) - 1.0;
+}
+
+Console1::Console1(Gen1State& state, SerialPort& port, Clock& clock, Dialogs& dialogs)
+    : state_(state), c_(state.controls), port_(port), clock_(clock), dialogs_(dialogs) {}
+
+void Console1::Form_Load() {
+    state_.intMeasStat = kHeaterOff;
+    c_.cboMeasType = 0;
+    state_.meas.intMeasType = 0;
+    SelectMeas();
+    state_.graph.strXname = "Control Grid (V)";
+    state_.graph.strYname = "Current (mA)";
+    setMeasuringControls();
+    call(Refresh);
+    call(DrawPicture);
+}
+
+// ---------------------------------------------------------------- measurement set-up
+
+void Console1::cboMeasType_Click(int index) {
+    if (index < 0 || index >= kMeasTypes) {
+        return;
+    }
+    c_.cboMeasType = index;
+    state_.meas.intMeasType = index;
+    SelectMeas();
+}
+
+void Console1::SelectMeas() {
+    MeasSettings& s = state_.meas;
+    const int type = std::clamp(s.intMeasType, 0, kMeasTypes - 1);
+    s.intMeasType = type;
+    const TypeTable& t = kTypes[static_cast<std::size_t>(type)];
+
+    c_.lblNameVar1 = t.var1;
+    c_.lblNameVar2 = t.var2;
+    c_.lblNameConst1 = t.const1;
+    c_.lblNameConst2 = t.const2 != nullptr ? t.const2 : "";
+    c_.const2Visible = t.const2 != nullptr;
+    s.const2Used = t.const2 != nullptr;
+
+    s.dblVar1StartDef = t.startDef;
+    s.dblVar1StartMin = t.startMin;
+    s.dblVar1StopDef = t.stopDef;
+    s.dblVar1StopMax = t.stopMax;
+    s.intVar1NintvDef = 10;
+    s.intVar1NintvMax = 50;
+    s.dblVar2Def = t.var2Def;
+    s.dblVar2Min = t.var2Min;
+    s.dblVar2Max = t.var2Max;
+    s.dblConst1Def = t.c1Def;
+    s.dblConst1Min = t.c1Min;
+    s.dblConst1Max = t.c1Max;
+    s.dblConst2Def = t.c2Def;
+    s.dblConst2Min = t.c2Min;
+    s.dblConst2Max = t.c2Max;
+    s.dblDelayDef = t.delayDef;
+    s.dblDelayMin = 0.0;
+    s.dblDelayMax = 60.0;
+
+    s.dblVar1Start = s.dblVar1StartDef;
+    s.dblVar1Stop = s.dblVar1StopDef;
+    s.intVar1Nintv = s.intVar1NintvDef;
+    s.dblVar2Values.fill(0.0);
+    s.dblVar2Values[0] = s.dblVar2Def;
+    s.intVar2Count = 1;
+    s.dblConst1 = s.dblConst1Def;
+    s.dblConst2 = s.dblConst2Def;
+    s.dblDelay = s.dblDelayDef;
+
+    installGraphDefaults();
+    UpdateMeasFields();
+    UpdateGraphFields();
+    call(Refresh);
+    call(DrawPicture);
+}
+
+void Console1::installGraphDefaults() {
+    GraphSettings& g = state_.graph;
+    const int type = state_.meas.intMeasType;
+    if (type <= 1) {
+        g.strXname = "Control Grid (V)";
+        g.dblXminDef = -10, g.dblXmaxDef = 0, g.dblXminLimit = -60, g.dblXmaxLimit = 0;
+        g.intXmajorDef = 10, g.intXminorDef = 1, g.intYmajorDef = 6, g.intYminorDef = 1;
+        g.intXcol = ResultMatrix::Vg, g.intStepCol = ResultMatrix::Va;
+    } else if (type <= 3) {
+        g.strXname = type == 2 ? "Anode Voltage (V)" : "Anode and Screen Grid (V)";
+        g.dblXminDef = 0, g.dblXmaxDef = 200, g.dblXminLimit = 0, g.dblXmaxLimit = 400;
+        g.intXmajorDef = 4, g.intXminorDef = 5, g.intYmajorDef = 4, g.intYminorDef = 4;
+        g.intXcol = ResultMatrix::Va, g.intStepCol = ResultMatrix::Vg;
+    } else {
+        g.strXname = "Fillament (V)";
+        g.dblXminDef = 0, g.dblXmaxDef = 7, g.dblXminLimit = 0, g.dblXmaxLimit = 20;
+        g.intXmajorDef = 7, g.intXminorDef = 1, g.intYmajorDef = 5, g.intYminorDef = 5;
+        g.intXcol = ResultMatrix::Vf, g.intStepCol = ResultMatrix::Vg;
+    }
+    g.dblYminDef = 0, g.dblYmaxDef = 10, g.dblYminLimit = 0, g.dblYmaxLimit = 200;
+    g.dblXmin = g.dblXminDef, g.dblXmax = g.dblXmaxDef;
+    g.intXmajor = g.intXmajorDef, g.intXminor = g.intXminorDef;
+    g.dblYmin = g.dblYminDef, g.dblYmax = g.dblYmaxDef;
+    g.intYmajor = g.intYmajorDef, g.intYminor = g.intYminorDef;
+}
+
+void Console1::UpdateMeasFields() {
+    const MeasSettings& s = state_.meas;
+    c_.txtMeasStart = numberText(s.dblVar1Start);
+    c_.txtMeasStop = numberText(s.dblVar1Stop);
+    c_.txtMeasNintv = std::to_string(s.intVar1Nintv);
+    c_.txtConst1 = numberText(s.dblConst1);
+    c_.txtConst2 = s.const2Used ? numberText(s.dblConst2) : "";
+    c_.txtDelay = numberText(s.dblDelay);
+    std::string var2;
+    for (int k = 0; k < s.intVar2Count; ++k) {
+        if (k > 0) {
+            var2 += ' ';
+        }
+        var2 += numberText(s.dblVar2Values[static_cast<std::size_t>(k)]);
+    }
+    c_.txtVar2 = var2;
+}
+
+std::optional<double> Console1::readNumber(const std::string& text, const std::string& box) {
+    const std::optional<double> v = parseNumber(text);
+    if (!v) {
+        dialogs_.message(box + ": \"" + text + "\" is not a number; the previous value is kept.");
+    }
+    return v;
+}
+
+std::optional<int> Console1::readWhole(const std::string& text, const std::string& box) {
+    const std::optional<double> v = readNumber(text, box);
+    if (!v) {
+        return std::nullopt;
+    }
+    const std::optional<std::int16_t> whole = toInteger(*v);
+    if (!whole) {
+        dialogs_.message(box + ": \"" + text +
+                         "\" is out of range (whole numbers -32768 to 32767); the previous value "
+                         "is kept.");
+        return std::nullopt;
+    }
+    return *whole;
+}
+
+void Console1::measField_Commit() {
+    readMeasFields();
+    CheckMeasFields();
+    call(Refresh);
+}
+
+void Console1::txtVar2_Commit() {
+    // The other boxes are read first, so that showing the stepping values cannot
+    // overwrite anything typed there.
+    readMeasFields();
+    ProcessVar2String();
+    CheckMeasFields();
+    call(Refresh);
+}
+
+void Console1::readMeasFields() {
+    MeasSettings& s = state_.meas;
+    if (auto v = readNumber(c_.txtMeasStart, "Start")) {
+        s.dblVar1Start = *v;
+    }
+    if (auto v = readNumber(c_.txtMeasStop, "Stop")) {
+        s.dblVar1Stop = *v;
+    }
+    if (auto v = readWhole(c_.txtMeasNintv, "Intervals")) {
+        s.intVar1Nintv = *v;
+    }
+    if (auto v = readNumber(c_.txtConst1, "Const1 (" + c_.lblNameConst1 + ")")) {
+        s.dblConst1 = *v;
+    }
+    if (s.const2Used) {
+        if (auto v = readNumber(c_.txtConst2, "Const2 (" + c_.lblNameConst2 + ")")) {
+            s.dblConst2 = *v;
+        }
+    }
+    // Whole seconds, rounded half to even.
+    if (auto v = readWhole(c_.txtDelay, "Delay")) {
+        s.dblDelay = *v;
+    }
+}
+
+void Console1::ProcessVar2String() {
+    MeasSettings& s = state_.meas;
+    s.intVar2Count = 0;
+    bool overflowReported = false;
+    // Every single space separates two tokens; an empty text holds none.
+    const std::string text = c_.txtVar2;
+    const std::string_view all = text;
+    for (std::size_t start = 0; !all.empty();) {
+        const std::size_t space = all.find(' ', start);
+        const std::string_view token = all.substr(start, space - start);
+        const std::optional<double> value = parseNumber(token);
+        if (!value) {
+            dialogs_.message("Stepping var contains non-numeric values");
+        } else if (*value < s.dblVar2Min) {
+            dialogs_.message("Stepping var has to be larger than " + numberText(s.dblVar2Min));
+        } else if (*value > s.dblVar2Max) {
+            dialogs_.message("Stepping var has to be smaller than " + numberText(s.dblVar2Max));
+        } else if (s.intVar2Count < kMaxCurves) {
+            s.dblVar2Values[static_cast<std::size_t>(s.intVar2Count)] = *value;
+            ++s.intVar2Count;
+        } else if (!overflowReported) {
+            dialogs_.message("Only the first " + std::to_string(kMaxCurves) +
+                             " stepping values are used");
+            overflowReported = true;
+        }
+        if (space == std::string_view::npos) {
+            break;
+        }
+        start = space + 1;
+    }
+    if (s.intVar2Count == 0) {
+        s.dblVar2Values[0] = s.dblVar2Def;
+        s.intVar2Count = 1;
+    }
+    UpdateMeasFields();
+}
+
+void Console1::CheckMeasFields() {
+    MeasSettings& s = state_.meas;
+    auto report = [this](const std::string& text) { dialogs_.message(text); };
+    if (s.dblVar1Start >= s.dblVar1Stop) {
+        report("Var1 Start has to less than Stop value");
+        s.dblVar1Start = s.dblVar1StartMin;
+        s.dblVar1Stop = s.dblVar1StopMax;
+    } else if (s.dblVar1Stop > s.dblVar1StopMax) {
+        report("Var1 Stop value has to be less than " + numberText(s.dblVar1StopMax));
+        s.dblVar1Stop = s.dblVar1StopMax;
+    } else if (s.dblVar1Start < s.dblVar1StartMin) {
+        report("Var1 Start value has to be larger than " + numberText(s.dblVar1StartMin));
+        s.dblVar1Start = s.dblVar1StartMin;
+    } else if (s.intVar1Nintv <= 0) {
+        report("The number of steps in Var1 has to be larger than one");
+        s.intVar1Nintv = s.intVar1NintvDef;
+    } else if (s.intVar1Nintv > s.intVar1NintvMax) {
+        report("The number of intervals in Var1 has to be smaller than " +
+               std::to_string(s.intVar1NintvMax));
+        s.intVar1Nintv = s.intVar1NintvDef;
+    } else if (s.dblConst1 < s.dblConst1Min) {
+        report("Const1 has to be larger than " + numberText(s.dblConst1Min));
+        s.dblConst1 = s.dblConst1Min;
+    } else if (s.dblConst1 > s.dblConst1Max) {
+        report("Const1 has to be less than " + numberText(s.dblConst1Max));
+        s.dblConst1 = s.dblConst1Max;
+    } else if (s.const2Used && s.dblConst2 < s.dblConst2Min) {
+        report("Const2 has to be larger than " + numberText(s.dblConst2Min));
+        s.dblConst2 = s.dblConst2Min;
+    } else if (s.const2Used && s.dblConst2 > s.dblConst2Max) {
+        report("Const2 has to be less than " + numberText(s.dblConst2Max));
+        s.dblConst2 = s.dblConst2Max;
+    } else if (s.dblDelay < s.dblDelayMin) {
+        report("Dealy has to be larger than " + numberText(s.dblDelayMin));
+        s.dblDelay = s.dblDelayMin;
+    } else if (s.dblDelay > s.dblDelayMax) {
+        report("Delay has to be less than " + numberText(s.dblDelayMax));
+        s.dblDelay = s.dblDelayMax;
+    }
+    UpdateMeasFields();
+}
+
+// ---------------------------------------------------------------- graph settings
+
+void Console1::UpdateGraphFields() {
+    const GraphSettings& g = state_.graph;
+    c_.txtXmin = numberText(g.dblXmin);
+    c_.txtXmax = numberText(g.dblXmax);
+    c_.txtXmajor = std::to_string(g.intXmajor);
+    c_.txtXminor = std::to_string(g.intXminor);
+    c_.txtYmin = numberText(g.dblYmin);
+    c_.txtYmax = numberText(g.dblYmax);
+    c_.txtYmajor = std::to_string(g.intYmajor);
+    c_.txtYminor = std::to_string(g.intYminor);
+}
+
+void Console1::readGraphFields() {
+    GraphSettings& g = state_.graph;
+    if (auto v = readNumber(c_.txtXmin, "X min")) {
+        g.dblXmin = *v;
+    }
+    if (auto v = readNumber(c_.txtXmax, "X max")) {
+        g.dblXmax = *v;
+    }
+    if (auto v = readWhole(c_.txtXmajor, "X major ticks")) {
+        g.intXmajor = *v;
+    }
+    if (auto v = readWhole(c_.txtXminor, "X minor ticks")) {
+        g.intXminor = *v;
+    }
+    if (auto v = readNumber(c_.txtYmin, "Y min")) {
+        g.dblYmin = *v;
+    }
+    if (auto v = readNumber(c_.txtYmax, "Y max")) {
+        g.dblYmax = *v;
+    }
+    if (auto v = readWhole(c_.txtYmajor, "Y major ticks")) {
+        g.intYmajor = *v;
+    }
+    if (auto v = readWhole(c_.txtYminor, "Y minor ticks")) {
+        g.intYminor = *v;
+    }
+}
+
+void Console1::graphField_Commit(GraphBox box) {
+    readGraphFields();
+    switch (box) {
+        case GraphBox::Xrange:
+            checkXminmax();
+            break;
+        case GraphBox::Xticks:
+            checkXticks();
+            break;
+        case GraphBox::Yrange:
+            checkYminmax();
+            break;
+        case GraphBox::Yticks:
+            checkYticks();
+            break;
+    }
+    UpdateGraphFields();
+    call(Refresh);
+    call(DrawPicture);
+}
+
+namespace {
+
+// One fault reported and corrected per check. A correction that still leaves the
+// range empty (a maximum set back below the minimum) restores both ends, so the graph
+// never has an empty axis.
+void checkRange(double& lo, double& hi, double loDef, double hiDef, double loLimit, double hiLimit,
+                const char* name, Dialogs& dialogs) {
+    const std::string n = name;
+    if (lo >= hi) {
+        dialogs.message(n + "min has to less than " + n + "max");
+        lo = loDef;
+        hi = hiDef;
+    } else if (hi > hiLimit) {
+        dialogs.message(n + "max has to be less than " + numberText(hiLimit));
+        hi = hiDef;
+    } else if (lo < loLimit) {
+        dialogs.message(n + "min has to be larger than " + numberText(loLimit));
+        lo = loDef;
+    }
+    if (lo >= hi) {
+        lo = loDef;
+        hi = hiDef;
+    }
+}
+
+void checkTicks(int& major, int& minor, Dialogs& dialogs) {
+    if (major < 1) {
+        dialogs.message("Major ticks has to be >=1");
+        major = 1;
+    } else if (major > 10) {
+        dialogs.message("Minor ticks has to be =< 10");
+        major = 10;
+    }
+    if (minor < 1) {
+        dialogs.message("Minor ticks has to be >=1");
+        minor = 1;
+    } else if (minor > 10) {
+        dialogs.message("Minor ticks has to be =<10");
+        minor = 10;
+    }
+}
+
+}  // namespace
+
+void Console1::checkXminmax() {
+    GraphSettings& g = state_.graph;
+    checkRange(g.dblXmin, g.dblXmax, g.dblXminDef, g.dblXmaxDef, g.dblXminLimit, g.dblXmaxLimit,
+               "X", dialogs_);
+    UpdateGraphFields();
+}
+
+void Console1::checkYminmax() {
+    GraphSettings& g = state_.graph;
+    checkRange(g.dblYmin, g.dblYmax, g.dblYminDef, g.dblYmaxDef, g.dblYminLimit, g.dblYmaxLimit,
+               "Y", dialogs_);
+    UpdateGraphFields();
+}
+
+void Console1::checkXticks() {
+    checkTicks(state_.graph.intXmajor, state_.graph.intXminor, dialogs_);
+    UpdateGraphFields();
+}
+
+void Console1::checkYticks() {
+    checkTicks(state_.graph.intYmajor, state_.graph.intYminor, dialogs_);
+    UpdateGraphFields();
+}
+
+void Console1::cmdPreset_Click(int n) {
+    GraphSettings& g = state_.graph;
+    switch (n) {
+        case 1:
+            g.dblXmin = 0, g.dblXmax = 400, g.intXmajor = 4, g.intXminor = 4;
+            g.dblYmin = 0, g.dblYmax = 200, g.intYmajor = 4, g.intYminor = 4;
+            break;
+        case 2:
+            g.dblXmin = 0, g.dblXmax = 200, g.intXmajor = 4, g.intXminor = 4;
+            g.dblYmin = 0, g.dblYmax = 10, g.intYmajor = 5, g.intYminor = 2;
+            break;
+        case 3:
+            g.dblXmin = 0, g.dblXmax = 200, g.intXmajor = 4, g.intXminor = 4;
+            g.dblYmin = 0, g.dblYmax = 1, g.intYmajor = 5, g.intYminor = 2;
+            break;
+        default:
+            return;  // "-60 V / 200 mA", "-20 V / 10 mA", "-10 V / 1 mA" do nothing
+    }
+    checkXticks();
+    checkYticks();
+    checkXminmax();
+    checkYminmax();
+    UpdateGraphFields();
+    call(Refresh);
+    call(DrawPicture);
+}
+
+// ---------------------------------------------------------------- the sweep
+
+int Console1::ComposeMatrix() {
+    const MeasSettings& s = state_.meas;
+    ResultMatrix& m = state_.result;
+    for (auto& row : m.cells) {
+        row.fill(0.0);
+    }
+    const int wanted = s.intVar2Count * (s.intVar1Nintv + 1);
+    int row = 0;
+    for (int j = 0; j < s.intVar2Count && row < ResultMatrix::kMaxPoints; ++j) {
+        const double var2 = s.dblVar2Values[static_cast<std::size_t>(j)];
+        for (int k = 0; k <= s.intVar1Nintv && row < ResultMatrix::kMaxPoints; ++k, ++row) {
+            const PointVoltages p = pointVoltages(s, var1Value(s, k, c_.chkMeasLog), var2);
+            m(row, ResultMatrix::Curve) = -(j + 1);
+            m(row, ResultMatrix::Vf) = p.vf;
+            m(row, ResultMatrix::Vg) = p.vg;
+            m(row, ResultMatrix::Vs) = p.vs;
+            m(row, ResultMatrix::Va) = p.va;
+        }
+    }
+    if (wanted > row) {
+        // The result matrix holds 200 points; say so rather than drop curves unseen.
+        dialogs_.message("The sweep has " + std::to_string(wanted) + " points; only the first " +
+                         std::to_string(row) + " are measured.");
+    }
+    return row;
+}
+
+std::string Console1::ComposeMeasString(int row, std::string_view strCommand) const {
+    const ResultMatrix& m = state_.result;
+    return pointString(strCommand, m.at(row, ResultMatrix::Va), m.at(row, ResultMatrix::Vs),
+                       m.at(row, ResultMatrix::Vg), m.at(row, ResultMatrix::Vf),
+                       gridResistor(blnHighGrid_));
+}
+
+void Console1::SetRelais(bool& blnFault) {
+    const ResultMatrix& m = state_.result;
+    blnHighGrid_ = false;
+    for (int row = 0; std::fabs(m.at(row, ResultMatrix::Curve)) >= 1.0; ++row) {
+        if (m(row, ResultMatrix::Vg) < kHighGridBelow) {
+            blnHighGrid_ = true;
+        }
+    }
+    const int relay = relayByte(c_.chkIa20mA, c_.chkIs5mA, blnHighGrid_);
+    SndString(relayString(relay), blnFault);
+    if (blnFault && !closing_) {
+        dialogs_.message(
+            "The range relais may not have been set properly due to a communication problem "
+            "with the Ostrino");
+    }
+}
+
+template <typename Pred>
+void Console1::waitYielding(double seconds, Pred keepWaiting) {
+    const double deadline = clock_.now() + seconds;
+    while (!closing_ && keepWaiting()) {
+        const double remaining = deadline - clock_.now();
+        if (remaining <= 0.0) {
+            break;
+        }
+        clock_.sleep(std::min(kPumpStep, remaining));
+        clock_.pumpEvents();
+    }
+}
+
+void Console1::DoMeasurement() {
+    ResultMatrix& m = state_.result;
+    auto measuring = [this] { return state_.intMeasStat == kMeasuring; };
+    running_ = true;
+    struct Finished {
+        bool& running;
+        ~Finished() { running = false; }
+    } finished{running_};
+    ComposeMatrix();
+    call(DrawPicture);
+    bool blnFault = false;
+    SetRelais(blnFault);
+    if (!blnFault) {
+        waitYielding(kRelaySettleTime, measuring);
+    }
+    for (int i = 0; i < ResultMatrix::kMaxPoints && m(i, ResultMatrix::Curve) != 0.0; ++i) {
+        if (blnFault || closing_ || !measuring()) {
+            break;
+        }
+        const double delay = std::trunc(state_.meas.dblDelay);
+        if (delay > 0.0) {
+            SndString(ComposeMeasString(i, "20"), blnFault);
+            if (!blnFault) {
+                waitYielding(delay, measuring);
+            }
+            // A point whose pre-conditioning was cut short is not measured.
+            if (!measuring()) {
+                break;
+            }
+        }
+        if (closing_) {
+            return;
+        }
+        if (blnFault) {
+            break;
+        }
+        SndString(ComposeMeasString(i, "10"), blnFault);
+        if (!blnFault && c_.chkDebug) {
+            waitYielding(kDebugPause, [] { return true; });
+        }
+        if (closing_) {
+            return;
+        }
+        std::string result;
+        RecString(result, blnFault);
+        if (!blnFault) {
+            DeComposeString(i, result, blnFault);
+        }
+        if (!blnFault) {
+            m(i, ResultMatrix::Curve) = std::fabs(m(i, ResultMatrix::Curve));
+        }
+        call(DrawPicture);
+        clock_.pumpEvents();
+    }
+    if (closing_) {
+        return;
+    }
+    if (blnFault) {
+        dialogs_.message(
+            "The measurement was aborted due to a communication problem with the Ostrino");
+    }
+    running_ = false;
+    if (state_.intMeasStat == kMeasuring) {
+        cmdMeasStop_Click();
+    } else {
+        setMeasuringControls();
+        call(Refresh);
+    }
+}
+
+double Console1::heaterVoltage() const {
+    const MeasSettings& s = state_.meas;
+    return pointVoltages(s, s.dblVar1Start, s.dblVar2Values[0]).vf;
+}
+
+bool Console1::TurnOnFilament() {
+    bool blnFault = false;
+    SndString(heaterString(heaterVoltage()), blnFault);
+    if (blnFault && !closing_) {
+        dialogs_.message(
+            "The filament was not turned on due to a communication error with the Ostrino");
+    }
+    return !blnFault;
+}
+
+bool Console1::TurnOffFilament() {
+    bool blnFault = false;
+    SndString(heaterString(0.0), blnFault);
+    if (blnFault && !closing_) {
+        dialogs_.message(
+            "The filament was not turned off due to a communication error with the Ostrino");
+    }
+    return !blnFault;
+}
+
+void Console1::setMeasuringControls() {
+    switch (state_.intMeasStat) {
+        case kHeaterOff:
+            c_.cmdMeasStartCaption = "Turn on Filament";
+            c_.cmdMeasStartEnabled = true;
+            c_.lblMeasuringVisible = false;
+            break;
+        case kHeaterOn:
+            c_.cmdMeasStartCaption = "Measure Curve";
+            // An aborted run finishes its point first.
+            c_.cmdMeasStartEnabled = !running_;
+            c_.lblMeasuringVisible = false;
+            break;
+        default:
+            c_.cmdMeasStartCaption = "In Progress";
+            c_.cmdMeasStartEnabled = false;
+            c_.lblMeasuringVisible = true;
+            break;
+    }
+}
+
+void Console1::cmdMeasStart_Click() {
+    if (running_) {
+        return;  // an aborted run is still finishing its point
+    }
+    switch (state_.intMeasStat) {
+        case kHeaterOff:
+            // A heater that could not be switched on leaves the console off.
+            if (TurnOnFilament()) {
+                state_.intMeasStat = kHeaterOn;
+            }
+            setMeasuringControls();
+            call(Refresh);
+            break;
+        case kHeaterOn:
+            state_.intMeasStat = kMeasuring;
+            setMeasuringControls();
+            call(Refresh);
+            DoMeasurement();
+            break;
+        default:
+            break;
+    }
+}
+
+void Console1::cmdMeasStop_Click() {
+    switch (state_.intMeasStat) {
+        case kMeasuring:
+            state_.intMeasStat = kHeaterOn;
+            break;
+        case kHeaterOn:
+            if (running_) {
+                // The aborted run is still exchanging its point; a heater command now
+                // would cut into it (and the point would switch the heater on again).
+                return;
+            }
+            // A heater that may still be on keeps the console in the heater-on state, so
+            // that "Abort !" can try again.
+            if (TurnOffFilament()) {
+                state_.intMeasStat = kHeaterOff;
+            }
+            break;
+        default:
+            break;
+    }
+    if (closing_) {
+        return;
+    }
+    setMeasuringControls();
+    call(Refresh);
+}
+
+void Console1::cmdStore_Click() {
+    state_.stored = state_.result;
+}
+
+void Console1::cmdRecall_Click() {
+    c_.showStored = !c_.showStored;
+    c_.cmdRecallCaption = c_.showStored ? "Dismiss" : "Recall";
+    call(Refresh);
+    call(DrawPicture);
+}
+
+void Console1::cmdSave_Click() {
+    const std::string name = dialogs_.chooseFile(saveFileRequest(kDataFilter, "Save Data"));
+    if (!name.empty()) {
+        saveDataTo(name);
+    }
+}
+
+bool Console1::saveDataTo(const std::string& path) {
+    std::string reason;
+    if (!writeFileAtomically(path, dataFileText(state_.result), reason)) {
+        dialogs_.message("The file " + path + " cannot be written (" + reason + ").");
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- the link
+
+bool Console1::waitForChar(double seconds) {
+    const double deadline = clock_.now() + seconds;
+    while (port_.charsWaiting() == 0) {
+        const double remaining = deadline - clock_.now();
+        if (remaining <= 0.0) {
+            return false;
+        }
+        port_.waitForChar(remaining);
+    }
+    return true;
+}
+
+void Console1::fault(bool& blnFault, const std::string& message) {
+    if (!closing_) {
+        dialogs_.message(message);
+    }
+    blnFault = true;
+    // The instrument may hold part of a command, or still be talking.
+    recoveryPending_ = true;
+}
+
+bool Console1::ensureOpen(bool& blnFault) {
+    if (closing_) {
+        blnFault = true;
+        return false;
+    }
+    if (!port_.isOpen()) {
+        std::string error;
+        const int number = c_.cboComNumber + 1;
+        if (!port_.open(number, error)) {
+            fault(blnFault, "Error, the serial port COM" + std::to_string(number) +
+                                " could not be opened (" + error + ")");
+            recoveryPending_ = false;
+            return false;
+        }
+    }
+    if (recoveryPending_) {
+        // The esc character drops a partly received command; whatever the instrument
+        // still sends is stale.
+        port_.write(std::string(1, kEscChar));
+        const double deadline = clock_.now() + kRecoveryDrainTime;
+        for (;;) {
+            char c;
+            while (port_.readChar(c)) {
+            }
+            const double remaining = deadline - clock_.now();
+            if (remaining <= 0.0) {
+                break;
+            }
+            port_.waitForChar(remaining);
+        }
+        recoveryPending_ = false;
+    }
+    return true;
+}
+
+void Console1::SndString(std::string_view strCommandString, bool& blnFault) {
+    if (blnFault || !ensureOpen(blnFault)) {
+        return;
+    }
+    const bool debug = c_.chkDebug;
+    if (debug) {
+        c_.com.lblStringSend.clear();
+        c_.com.lblStringEcho.clear();
+        call(RefreshCom);
+    }
+    for (std::size_t pos = 0; pos < static_cast<std::size_t>(kCommandLength) && !blnFault; ++pos) {
+        // A string shorter than a command runs out of characters and ends on the
+        // missing echo.
+        const bool haveChar = pos < strCommandString.size();
+        const char sent = haveChar ? strCommandString[pos] : '\0';
+        if (haveChar) {
+            port_.write(std::string_view(&sent, 1));
+            if (debug) {
+                c_.com.lblStringSend += sent;
+            }
+        }
+        if (waitForChar(kEchoTimeout)) {
+            char echo = '\0';
+            port_.readChar(echo);
+            if (debug) {
+                c_.com.lblStringEcho += echo;
+                call(RefreshCom);
+            }
+            if (!haveChar || echo != sent) {
+                fault(blnFault, "Error, Ostrino echoed the wrong character");
+            }
+        } else {
+            fault(blnFault, "Error, Ostrino failed to echo character in reasonable time");
+        }
+    }
+}
+
+void Console1::RecString(std::string& strResultString, bool& blnFault) {
+    strResultString.clear();
+    for (int pos = 0; pos < kResultLength && !blnFault; ++pos) {
+        if (port_.isOpen() && waitForChar(kResultCharTimeout)) {
+            char c = '\0';
+            port_.readChar(c);
+            strResultString += c;
+        } else {
+            fault(blnFault, "Error, The result string from the Ostrino was interrupted");
+        }
+    }
+}
+
+void Console1::SndEsc() {
+    if (closing_) {
+        return;
+    }
+    if (!port_.isOpen()) {
+        std::string error;
+        const int number = c_.cboComNumber + 1;
+        if (!port_.open(number, error)) {
+            dialogs_.message("Error, the serial port COM" + std::to_string(number) +
+                             " could not be opened (" + error + ")");
+            return;
+        }
+    }
+    port_.write(std::string(1, kEscChar));
+    // The instrument has dropped any partial command.
+    recoveryPending_ = false;
+}
+
+void Console1::DeComposeString(int i, std::string_view strResultString, bool& blnFault) {
+    const DecodedResult r = decodeResult(strResultString, c_.chkIa20mA, c_.chkIs5mA);
+    ComLabels& com = c_.com;
+    com.lblStat = std::string(1, r.statusChar);
+    for (std::size_t n = 0; n < static_cast<std::size_t>(kResultFields); ++n) {
+        com.lblStr[n] = r.text[n];
+        com.lblInt[n] = std::to_string(r.count[n]);
+        com.lblVal[n] = shown(r.value[n], n < 4 ? 3 : 1);
+    }
+    call(RefreshCom);
+    if (!r.valid) {
+        fault(blnFault, "Error, Ostrino sent a result that cannot be read (" + r.problem + ")");
+        return;
+    }
+    if (i >= 0 && i < ResultMatrix::kRows) {
+        state_.result(i, ResultMatrix::Ia) = r.ia;
+        state_.result(i, ResultMatrix::Is) = r.is;
+    }
+}
+
+void Console1::cmdCloseCom_Click() {
+    if (port_.isOpen()) {
+        port_.close();
+    }
+}
+
+void Console1::shutDown() {
+    closing_ = true;
+    if (port_.isOpen()) {
+        port_.close();
+    }
+}
+
+}  // namespace ostrino::gen1
