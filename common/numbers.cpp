@@ -142,6 +142,20 @@ std::optional<std::int32_t> toLong(double v) {
     return checkedWhole<std::int32_t>(v);
 }
 
+int clampToInteger(double v) {
+    if (!std::isfinite(v)) {
+        return 0;
+    }
+    v = std::trunc(v);
+    if (v > 32767.0) {
+        return 32767;
+    }
+    if (v < -32768.0) {
+        return -32768;
+    }
+    return static_cast<int>(v);
+}
+
 std::optional<double> Decimals(double dblInvar, int n) {
     static constexpr double kScale[] = {1.0, 10.0, 100.0, 1000.0};
     if (n < 0 || n > 3) {

@@ -20,6 +20,11 @@ double roundHalfEven(double v);
 std::optional<std::int16_t> toInteger(double v);
 std::optional<std::int32_t> toLong(double v);
 
+// An instrument code from a computed value: cut toward zero and held within the Integer
+// range; a value that is not finite gives 0. The settings' limits keep every code far
+// inside the range, so the clamp only guards against nonsense input.
+int clampToInteger(double v);
+
 // Decimals(dblInvar, n): dblInvar rounded to n decimals (n = 0..3), ties to even.
 // W = round-half-even(dblInvar * 10^n) must fit a signed 32-bit integer; when it does
 // not, the result is nullopt (the caller decides what to show). Any other n gives 0.

@@ -1,7 +1,8 @@
 #include "console1/gen1_app.h"
 
 #include "platform/qt/qt_serial_port.h"
-#include "sim/sim_serial_port_gen1.h"
+#include "sim/instrument_gen1.h"
+#include "sim/sim_serial_port.h"
 
 namespace ostrino::gen1 {
 
@@ -9,14 +10,8 @@ namespace {
 
 std::unique_ptr<SerialPort> makePort(const CommandLine& cl, Clock& clock) {
     if (cl.simulate) {
-        sim::SimOptions options;
-        if (!cl.valve.empty()) {
-            options.valve = cl.valve;
-        }
-        // Like the real thing on the wire: 9600 baud and a short measurement.
-        options.lineRate = true;
-        options.measureTime = 0.05;
-        return std::make_unique<sim::SimSerialPortGen1>(options, clock);
+        return std::make_unique<sim::SimSerialPort>(
+            std::make_unique<sim::InstrumentGen1>(sim::realisticOptions(cl.valve, 0.05)), clock);
     }
     return std::make_unique<QtSerialPort>(cl.serialDevice);
 }

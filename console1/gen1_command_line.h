@@ -4,16 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "common/command_line_options.h"
+
 namespace ostrino::gen1 {
 
-struct CommandLine {
-    std::string serialDevice;  // --serial DEVICE: opened whatever port the list shows
-    bool simulate = false;     // --simulate[=VALVE]
-    std::string valve;         // empty: the simulator's default valve
-    bool help = false;
-    bool version = false;
-    std::string error;  // not empty when the arguments cannot be used
-};
+// --serial DEVICE opens DEVICE whatever port the list shows.
+struct CommandLine : CommonOptions {};
 
 // args without the program name.
 CommandLine parseCommandLine(const std::vector<std::string>& args);

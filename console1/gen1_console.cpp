@@ -4,9 +4,12 @@
 #include <cmath>
 
 #include "common/numbers.h"
+#include "common/stepping_values.h"
 #include "common/text_file.h"
 #include "console1/gen1_data_file.h"
 #include "console1/gen1_protocol.h"
+#include "platform/entry_box.h"
+#include "platform/serial_exchange.h"
 
 namespace ostrino::gen1 {
 
@@ -198,29 +201,6 @@ void Console1::UpdateMeasFields() {
     c_.txtVar2 = var2;
 }
 
-std::optional<double> Console1::readNumber(const std::string& text, const std::string& box) {
-    const std::optional<double> v = parseNumber(text);
-    if (!v) {
-        dialogs_.message(box + ": \"" + text + "\" is not a number; the previous value is kept.");
-    }
-    return v;
-}
-
-std::optional<int> Console1::readWhole(const std::string& text, const std::string& box) {
-    const std::optional<double> v = readNumber(text, box);
-    if (!v) {
-        return std::nullopt;
-    }
-    const std::optional<std::int16_t> whole = toInteger(*v);
-    if (!whole) {
-        dialogs_.message(box + ": \"" + text +
-                         "\" is out of range (whole numbers -32768 to 32767); the previous value "
-                         "is kept.");
-        return std::nullopt;
-    }
-    return *whole;
-}
-
 void Console1::measField_Commit() {
     readMeasFields();
     CheckMeasFields();
@@ -238,63 +218,34 @@ void Console1::txtVar2_Commit() {
 
 void Console1::readMeasFields() {
     MeasSettings& s = state_.meas;
-    if (auto v = readNumber(c_.txtMeasStart, "Start")) {
+    if (auto v = readNumberBox(c_.txtMeasStart, "Start", dialogs_)) {
         s.dblVar1Start = *v;
     }
-    if (auto v = readNumber(c_.txtMeasStop, "Stop")) {
+    if (auto v = readNumberBox(c_.txtMeasStop, "Stop", dialogs_)) {
         s.dblVar1Stop = *v;
     }
-    if (auto v = readWhole(c_.txtMeasNintv, "Intervals")) {
+    if (auto v = readIntegerBox(c_.txtMeasNintv, "Intervals", dialogs_)) {
         s.intVar1Nintv = *v;
     }
-    if (auto v = readNumber(c_.txtConst1, "Const1 (" + c_.lblNameConst1 + ")")) {
+    if (auto v = readNumberBox(c_.txtConst1, "Const1 (" + c_.lblNameConst1 + ")", dialogs_)) {
         s.dblConst1 = *v;
     }
     if (s.const2Used) {
-        if (auto v = readNumber(c_.txtConst2, "Const2 (" + c_.lblNameConst2 + ")")) {
+        if (auto v = readNumberBox(c_.txtConst2, "Const2 (" + c_.lblNameConst2 + ")", dialogs_)) {
             s.dblConst2 = *v;
         }
     }
     // Whole seconds, rounded half to even.
-    if (auto v = readWhole(c_.txtDelay, "Delay")) {
+    if (auto v = readIntegerBox(c_.txtDelay, "Delay", dialogs_)) {
         s.dblDelay = *v;
     }
 }
 
 void Console1::ProcessVar2String() {
     MeasSettings& s = state_.meas;
-    s.intVar2Count = 0;
-    bool overflowReported = false;
-    // Every single space separates two tokens; an empty text holds none.
     const std::string text = c_.txtVar2;
-    const std::string_view all = text;
-    for (std::size_t start = 0; !all.empty();) {
-        const std::size_t space = all.find(' ', start);
-        const std::string_view token = all.substr(start, space - start);
-        const std::optional<double> value = parseNumber(token);
-        if (!value) {
-            dialogs_.message("Stepping var contains non-numeric values");
-        } else if (*value < s.dblVar2Min) {
-            dialogs_.message("Stepping var has to be larger than " + numberText(s.dblVar2Min));
-        } else if (*value > s.dblVar2Max) {
-            dialogs_.message("Stepping var has to be smaller than " + numberText(s.dblVar2Max));
-        } else if (s.intVar2Count < kMaxCurves) {
-            s.dblVar2Values[static_cast<std::size_t>(s.intVar2Count)] = *value;
-            ++s.intVar2Count;
-        } else if (!overflowReported) {
-            dialogs_.message("Only the first " + std::to_string(kMaxCurves) +
-                             " stepping values are used");
-            overflowReported = true;
-        }
-        if (space == std::string_view::npos) {
-            break;
-        }
-        start = space + 1;
-    }
-    if (s.intVar2Count == 0) {
-        s.dblVar2Values[0] = s.dblVar2Def;
-        s.intVar2Count = 1;
-    }
+    readSteppingValues(text, s.dblVar2Min, s.dblVar2Max, s.dblVar2Def, s.dblVar2Values,
+                       s.intVar2Count, [this](const std::string& m) { dialogs_.message(m); });
     UpdateMeasFields();
 }
 
@@ -356,28 +307,28 @@ void Console1::UpdateGraphFields() {
 
 void Console1::readGraphFields() {
     GraphSettings& g = state_.graph;
-    if (auto v = readNumber(c_.txtXmin, "X min")) {
+    if (auto v = readNumberBox(c_.txtXmin, "X min", dialogs_)) {
         g.dblXmin = *v;
     }
-    if (auto v = readNumber(c_.txtXmax, "X max")) {
+    if (auto v = readNumberBox(c_.txtXmax, "X max", dialogs_)) {
         g.dblXmax = *v;
     }
-    if (auto v = readWhole(c_.txtXmajor, "X major ticks")) {
+    if (auto v = readIntegerBox(c_.txtXmajor, "X major ticks", dialogs_)) {
         g.intXmajor = *v;
     }
-    if (auto v = readWhole(c_.txtXminor, "X minor ticks")) {
+    if (auto v = readIntegerBox(c_.txtXminor, "X minor ticks", dialogs_)) {
         g.intXminor = *v;
     }
-    if (auto v = readNumber(c_.txtYmin, "Y min")) {
+    if (auto v = readNumberBox(c_.txtYmin, "Y min", dialogs_)) {
         g.dblYmin = *v;
     }
-    if (auto v = readNumber(c_.txtYmax, "Y max")) {
+    if (auto v = readNumberBox(c_.txtYmax, "Y max", dialogs_)) {
         g.dblYmax = *v;
     }
-    if (auto v = readWhole(c_.txtYmajor, "Y major ticks")) {
+    if (auto v = readIntegerBox(c_.txtYmajor, "Y major ticks", dialogs_)) {
         g.intYmajor = *v;
     }
-    if (auto v = readWhole(c_.txtYminor, "Y minor ticks")) {
+    if (auto v = readIntegerBox(c_.txtYminor, "Y minor ticks", dialogs_)) {
         g.intYminor = *v;
     }
 }
@@ -553,15 +504,7 @@ void Console1::SetRelais(bool& blnFault) {
 
 template <typename Pred>
 void Console1::waitYielding(double seconds, Pred keepWaiting) {
-    const double deadline = clock_.now() + seconds;
-    while (!closing_ && keepWaiting()) {
-        const double remaining = deadline - clock_.now();
-        if (remaining <= 0.0) {
-            break;
-        }
-        clock_.sleep(std::min(kPumpStep, remaining));
-        clock_.pumpEvents();
-    }
+    ostrino::waitYielding(clock_, seconds, kPumpStep, [&] { return !closing_ && keepWaiting(); });
 }
 
 void Console1::DoMeasurement() {
@@ -760,18 +703,6 @@ bool Console1::saveDataTo(const std::string& path) {
 
 // ---------------------------------------------------------------- the link
 
-bool Console1::waitForChar(double seconds) {
-    const double deadline = clock_.now() + seconds;
-    while (port_.charsWaiting() == 0) {
-        const double remaining = deadline - clock_.now();
-        if (remaining <= 0.0) {
-            return false;
-        }
-        port_.waitForChar(remaining);
-    }
-    return true;
-}
-
 void Console1::fault(bool& blnFault, const std::string& message) {
     if (!closing_) {
         dialogs_.message(message);
@@ -826,43 +757,30 @@ void Console1::SndString(std::string_view strCommandString, bool& blnFault) {
         c_.com.lblStringEcho.clear();
         call(RefreshCom);
     }
-    for (std::size_t pos = 0; pos < static_cast<std::size_t>(kCommandLength) && !blnFault; ++pos) {
-        // A string shorter than a command runs out of characters and ends on the
-        // missing echo.
-        const bool haveChar = pos < strCommandString.size();
-        const char sent = haveChar ? strCommandString[pos] : '\0';
-        if (haveChar) {
-            port_.write(std::string_view(&sent, 1));
-            if (debug) {
-                c_.com.lblStringSend += sent;
-            }
-        }
-        if (waitForChar(kEchoTimeout)) {
-            char echo = '\0';
-            port_.readChar(echo);
-            if (debug) {
-                c_.com.lblStringEcho += echo;
-                call(RefreshCom);
-            }
-            if (!haveChar || echo != sent) {
-                fault(blnFault, "Error, Ostrino echoed the wrong character");
-            }
-        } else {
-            fault(blnFault, "Error, Ostrino failed to echo character in reasonable time");
-        }
+    EchoWatch watch;
+    if (debug) {
+        watch.sending = [this](char sent) { c_.com.lblStringSend += sent; };
+        watch.echoed = [this](char echo) {
+            c_.com.lblStringEcho += echo;
+            call(RefreshCom);
+        };
+    }
+    const std::string problem =
+        sendEchoed(port_, clock_, strCommandString, kCommandLength, kEchoTimeout, watch);
+    if (!problem.empty()) {
+        fault(blnFault, problem);
     }
 }
 
 void Console1::RecString(std::string& strResultString, bool& blnFault) {
     strResultString.clear();
-    for (int pos = 0; pos < kResultLength && !blnFault; ++pos) {
-        if (port_.isOpen() && waitForChar(kResultCharTimeout)) {
-            char c = '\0';
-            port_.readChar(c);
-            strResultString += c;
-        } else {
-            fault(blnFault, "Error, The result string from the Ostrino was interrupted");
-        }
+    if (blnFault) {
+        return;
+    }
+    const std::string problem =
+        receiveResult(port_, clock_, strResultString, kResultLength, kResultCharTimeout);
+    if (!problem.empty()) {
+        fault(blnFault, problem);
     }
 }
 

@@ -110,7 +110,6 @@ class Console1 {
   private:
     template <typename Pred>
     void waitYielding(double seconds, Pred keepWaiting);
-    bool waitForChar(double seconds);
     bool ensureOpen(bool& blnFault);
     void fault(bool& blnFault, const std::string& message);
     void call(const std::function<void()>& hook) {
@@ -118,8 +117,6 @@ class Console1 {
             hook();
         }
     }
-    std::optional<double> readNumber(const std::string& text, const std::string& box);
-    std::optional<int> readWhole(const std::string& text, const std::string& box);
     void readMeasFields();
     void installGraphDefaults();
     void readGraphFields();

@@ -1,71 +1,20 @@
 #include "console1/gen1_protocol.h"
 
-#include <cmath>
-#include <cstdint>
+#include "common/numbers.h"
 
 namespace ostrino::gen1 {
 
-namespace {
-
-// A code outside the 16-bit range cannot be sent; the limits of the settings keep every
-// code far inside it, so clamping only guards against nonsense.
-int truncated(double v) {
-    if (!std::isfinite(v)) {
-        return 0;
-    }
-    v = std::trunc(v);
-    if (v > 32767.0) {
-        return 32767;
-    }
-    if (v < -32768.0) {
-        return -32768;
-    }
-    return static_cast<int>(v);
-}
-
-std::optional<int> hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return std::nullopt;
-}
-
-}  // namespace
-
-std::string hexField(int value, int width) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    unsigned v = value < 0 ? static_cast<std::uint16_t>(static_cast<std::int16_t>(value))
-                           : static_cast<unsigned>(value);
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), kDigits[v & 0xFu]);
-        v >>= 4;
-    } while (v != 0);
-    if (static_cast<int>(digits.size()) < width) {
-        digits.insert(0, static_cast<std::size_t>(width) - digits.size(), '0');
-    } else if (static_cast<int>(digits.size()) > width) {
-        digits = digits.substr(digits.size() - static_cast<std::size_t>(width));
-    }
-    return digits;
-}
-
 int anodeCode(double volts) {
-    return truncated(volts * 6810.0 / 559810.0 * 1024.0 / 5.0);
+    return clampToInteger(volts * 6810.0 / 559810.0 * 1024.0 / 5.0);
 }
 
 int gridCode(double volts, double gridR) {
-    return truncated(volts * (1024.0 / 5.0) * 1210.0 / (gridR + 1210.0) +
-                     1024.0 * gridR / (gridR + 1210.0));
+    return clampToInteger(volts * (1024.0 / 5.0) * 1210.0 / (gridR + 1210.0) +
+                          1024.0 * gridR / (gridR + 1210.0));
 }
 
 int heaterCode(double volts) {
-    return truncated(volts * volts * 1024.0 / 380.25);
+    return clampToInteger(volts * volts * 1024.0 / 380.25);
 }
 
 std::string pointString(std::string_view command, double va, double vs, double vg, double vf,
@@ -84,21 +33,6 @@ int relayByte(bool anodeAlt, bool screenAlt, bool highGrid) {
 
 std::string relayString(int relay) {
     return "00" + std::string(14, '0') + hexField(relay, 2);
-}
-
-std::optional<int> readHex16(std::string_view digits) {
-    unsigned v = 0;
-    for (char c : digits) {
-        const auto d = hexDigit(c);
-        if (!d) {
-            return std::nullopt;
-        }
-        v = (v << 4) | static_cast<unsigned>(*d);
-    }
-    if (digits.size() == 4) {
-        return static_cast<int>(static_cast<std::int16_t>(static_cast<std::uint16_t>(v)));
-    }
-    return static_cast<int>(v);
 }
 
 double fieldValue(int n, int x) {
@@ -136,7 +70,7 @@ DecodedResult decodeResult(std::string_view result, bool anodeAlt, bool screenAl
     }
     if (!result.empty()) {
         r.statusChar = result[0];
-        if (const auto d = hexDigit(result[0])) {
+        if (const auto d = readHex(result.substr(0, 1))) {
             r.status = *d;
         } else {
             invalid("status \"" + std::string(1, result[0]) + "\" is not a hexadecimal digit");

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/hex_fields.h"
+
 namespace ostrino::gen1 {
 
 inline constexpr int kCommandLength = 18;
@@ -31,10 +33,6 @@ inline constexpr double kAnodeSenseNormal = 296.1;
 inline constexpr double kAnodeSenseAlt = 22.1;
 inline constexpr double kScreenSenseNormal = 1331.0;
 inline constexpr double kScreenSenseAlt = 121.0;
-
-// "0000" with the upper-case hex text of value written over its right end; a negative
-// value renders as its 16-bit two's complement, a longer text keeps its last digits.
-std::string hexField(int value, int width = 4);
 
 // Field codes, truncated to integers.
 int anodeCode(double volts);  // also the screen
@@ -56,9 +54,6 @@ std::string heaterString(double vf);
 int relayByte(bool anodeAlt, bool screenAlt, bool highGrid);
 // "00", fourteen "0" and the relay byte as two hex digits.
 std::string relayString(int relay);
-
-// Reads up to four hex digits; exactly four read as a signed 16-bit value ("FFFF" is -1).
-std::optional<int> readHex16(std::string_view digits);
 
 // A result taken apart and converted.
 struct DecodedResult {

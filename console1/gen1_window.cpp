@@ -3,20 +3,13 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QScrollArea>
 #include <QVBoxLayout>
+
+#include "platform/qt/form_widgets.h"
 
 namespace ostrino::gen1 {
 
 namespace {
-
-QLabel* caption(const char* text, QWidget* buddy = nullptr) {
-    auto* l = new QLabel(text);
-    if (buddy != nullptr) {
-        l->setBuddy(buddy);
-    }
-    return l;
-}
 
 QLabel* named(const QString& name) {
     auto* l = new QLabel;
@@ -35,10 +28,12 @@ Form1::Form1(Gen1App& app, QWidget* parent)
     setObjectName("Form1");
     setWindowTitle("Ostrino (V1.1)");
 
-    picScreen_ = new GraphView;
+    picScreen_ = new CanvasView;
+    picScreen_->setObjectName("picScreen");
+    picScreen_->setAccessibleName("Graph");
     plotter_ = std::make_unique<Gen1Plotter>(state_, picScreen_->canvas());
     picScreen_->redraw = [this] { plotter_->DrawPicture(); };
-    picScreen_->click = [this] { redraw(); };
+    picScreen_->press = [this](double, double) { redraw(); };
 
     auto* left = new QWidget;
     auto* leftLayout = new QVBoxLayout(left);
@@ -46,25 +41,7 @@ Form1::Form1(Gen1App& app, QWidget* parent)
     leftLayout->addWidget(buildSetupFrame());
     leftLayout->addWidget(buildCurveFrame());
     leftLayout->addStretch(1);
-    auto* scroll = new QScrollArea;
-    scroll->setWidget(left);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setMinimumWidth(left->sizeHint().width() + 20);
-    scroll->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
-
-    auto* right = new QWidget;
-    auto* rightLayout = new QVBoxLayout(right);
-    rightLayout->setContentsMargins(0, 0, 0, 0);
-    rightLayout->addWidget(picScreen_, 1);
-    rightLayout->addWidget(buildComFrame());
-
-    auto* central = new QWidget;
-    auto* layout = new QHBoxLayout(central);
-    layout->addWidget(scroll);
-    layout->addWidget(right, 1);
-    setCentralWidget(central);
+    setCentralWidget(controlsBesideGraph(left, picScreen_, buildComFrame()));
 
     console_.Refresh = [this] { refreshFromModel(); };
     console_.RefreshCom = [this] { refreshCom(); };
@@ -88,12 +65,7 @@ void Form1::redraw() {
 
 QLineEdit* Form1::entry(const char* name, std::string Controls::*field, int width,
                         std::function<void()> commit) {
-    auto* e = new QLineEdit;
-    e->setObjectName(name);
-    e->setMinimumWidth(width);
-    if (width < 100) {
-        e->setMaximumWidth(width + 30);  // numbers need no more
-    }
+    auto* e = textEntry(name, width);
     entries_.emplace_back(e, field);
     connect(e, &QLineEdit::editingFinished, this, [this, e, field, commit] {
         if (refreshing_) {

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "console1/gen1_app.h"
-#include "console1/gen1_graph_view.h"
 #include "console1/gen1_plot.h"
+#include "platform/qt/canvas_view.h"
 
 namespace ostrino::gen1 {
 
@@ -31,7 +31,7 @@ class Form1 : public QMainWindow {
     void refreshFromModel();
     // The "Communication" frame's labels.
     void refreshCom();
-    GraphView* graph() { return picScreen_; }
+    CanvasView* graph() { return picScreen_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -51,7 +51,7 @@ class Form1 : public QMainWindow {
     Gen1State& state_;
     Controls& c_;
     Console1& console_;
-    GraphView* picScreen_ = nullptr;
+    CanvasView* picScreen_ = nullptr;
     std::unique_ptr<Gen1Plotter> plotter_;
     bool refreshing_ = false;
 

@@ -8,7 +8,7 @@
 #include "common/numbers.h"
 #include "common/print_writer.h"
 #include "common/text_file.h"
-#include "measure/entry_box.h"
+#include "platform/entry_box.h"
 
 namespace ostrino {
 

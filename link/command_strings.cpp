@@ -1,48 +1,10 @@
 #include "link/command_strings.h"
 
 #include <cmath>
-#include <cstdint>
 
 #include "common/numbers.h"
 
 namespace ostrino {
-
-namespace {
-
-// A code that leaves the 16-bit range cannot be sent; the limits of the settings keep
-// every code far inside it, so clamping only guards against nonsense input.
-int clampToInteger(double v) {
-    if (!std::isfinite(v)) {
-        return 0;
-    }
-    if (v > 32767.0) {
-        return 32767;
-    }
-    if (v < -32768.0) {
-        return -32768;
-    }
-    return static_cast<int>(v);
-}
-
-}  // namespace
-
-std::string hexField(int value, int width) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    unsigned v = value < 0 ? static_cast<std::uint16_t>(static_cast<std::int16_t>(value))
-                           : static_cast<unsigned>(value);
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), kDigits[v & 0xF]);
-        v >>= 4;
-    } while (v != 0);
-    if (static_cast<int>(digits.size()) < width) {
-        digits.insert(0, static_cast<std::size_t>(width) - digits.size(), '0');
-    } else if (static_cast<int>(digits.size()) > width) {
-        // Placing a longer text into the field keeps its last characters.
-        digits = digits.substr(digits.size() - static_cast<std::size_t>(width));
-    }
-    return digits;
-}
 
 int anodeCode(double volts, double vsupply, double rHv, double gainFactor) {
     return clampToInteger(
@@ -114,27 +76,6 @@ std::string heaterString(int code) {
 std::string pointString(std::string_view command, int anode, int screen, int grid, int heater) {
     return std::string(command) + hexField(anode, 4) + hexField(screen, 4) + hexField(grid, 4) +
            hexField(heater, 4);
-}
-
-std::optional<int> readHex16(std::string_view digits) {
-    unsigned v = 0;
-    for (char c : digits) {
-        unsigned d;
-        if (c >= '0' && c <= '9') {
-            d = static_cast<unsigned>(c - '0');
-        } else if (c >= 'A' && c <= 'F') {
-            d = static_cast<unsigned>(c - 'A' + 10);
-        } else if (c >= 'a' && c <= 'f') {
-            d = static_cast<unsigned>(c - 'a' + 10);
-        } else {
-            return std::nullopt;
-        }
-        v = (v << 4) | d;
-    }
-    if (digits.size() == 4) {
-        return static_cast<int>(static_cast<std::int16_t>(static_cast<std::uint16_t>(v)));
-    }
-    return static_cast<int>(v);
 }
 
 namespace {

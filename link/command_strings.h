@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "common/calibration.h"
+#include "common/hex_fields.h"
 
 namespace ostrino {
 
@@ -23,10 +24,6 @@ inline constexpr std::array<double, 8> kGainTable{1, 2, 5, 10, 20, 50, 100, 200}
 inline constexpr std::array<double, 8> kAutoAverageTable{1, 1, 1, 1, 2, 2, 4, 8};
 inline constexpr double kRTop = 470000.0;
 inline constexpr double kRSense = 17.8;
-
-// Upper-case hex, right-aligned in a field of '0's; a negative value renders as its
-// 16-bit two's complement.
-std::string hexField(int value, int width);
 
 // Set-point codes.
 int anodeCode(double volts, double vsupply, double rHv, double gainFactor);
@@ -57,8 +54,5 @@ struct ResultFields {
     std::string problem;  // why it is invalid
 };
 ResultFields splitResult(std::string_view result);
-
-// Reads up to four hex digits as a signed 16-bit value ("FFFF" is -1); empty is 0.
-std::optional<int> readHex16(std::string_view digits);
 
 }  // namespace ostrino

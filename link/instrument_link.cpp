@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/numbers.h"
+#include "platform/serial_exchange.h"
 
 namespace ostrino {
 
@@ -168,18 +169,6 @@ void InstrumentLink::DeComposeString(int i, std::string_view strResultString, bo
     com_.refreshNow();
 }
 
-bool InstrumentLink::waitForChar(double seconds) {
-    const double deadline = clock_.now() + seconds;
-    while (port_.charsWaiting() == 0) {
-        const double remaining = deadline - clock_.now();
-        if (remaining <= 0.0) {
-            return false;
-        }
-        port_.waitForChar(remaining);
-    }
-    return true;
-}
-
 void InstrumentLink::fault(bool& blnFault, const std::string& message) {
     dialogs_.message(message, MessageIcon::Exclamation);
     blnFault = true;
@@ -239,40 +228,31 @@ void InstrumentLink::SndString(std::string_view strCommandString, bool& blnFault
     com_.lblStringSend.clear();
     com_.lblStringEcho.clear();
     com_.refreshNow();
-    for (std::size_t pos = 0; pos < static_cast<std::size_t>(kCommandLength) && !blnFault; ++pos) {
-        // A string shorter than a command runs out of characters and ends on the
-        // missing echo.
-        const bool haveChar = pos < strCommandString.size();
-        const char sent = haveChar ? strCommandString[pos] : '\0';
-        if (haveChar) {
-            com_.lblStringSend += sent;
-            com_.refreshNow();
-            port_.write(std::string_view(&sent, 1));
-        }
-        if (waitForChar(kEchoTimeout)) {
-            char echo = '\0';
-            port_.readChar(echo);
-            com_.lblStringEcho += echo;
-            com_.refreshNow();
-            if (!haveChar || echo != sent) {
-                fault(blnFault, "Error, Ostrino echoed the wrong character");
-            }
-        } else {
-            fault(blnFault, "Error, Ostrino failed to echo character in reasonable time");
-        }
+    EchoWatch watch;
+    watch.sending = [this](char sent) {
+        com_.lblStringSend += sent;
+        com_.refreshNow();
+    };
+    watch.echoed = [this](char echo) {
+        com_.lblStringEcho += echo;
+        com_.refreshNow();
+    };
+    const std::string problem =
+        sendEchoed(port_, clock_, strCommandString, kCommandLength, kEchoTimeout, watch);
+    if (!problem.empty()) {
+        fault(blnFault, problem);
     }
 }
 
 void InstrumentLink::RecString(std::string& strResultString, bool& blnFault) {
     strResultString.clear();
-    for (int pos = 0; pos < kResultLength && !blnFault; ++pos) {
-        if (port_.isOpen() && waitForChar(kResultCharTimeout)) {
-            char c = '\0';
-            port_.readChar(c);
-            strResultString += c;
-        } else {
-            fault(blnFault, "Error, The result string from the Ostrino was interrupted");
-        }
+    if (blnFault) {
+        return;
+    }
+    const std::string problem =
+        receiveResult(port_, clock_, strResultString, kResultLength, kResultCharTimeout);
+    if (!problem.empty()) {
+        fault(blnFault, problem);
     }
 }
 

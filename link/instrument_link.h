@@ -67,7 +67,6 @@ class InstrumentLink {
     bool openPort();
     bool ensureOpen(bool& blnFault);
     void recover();
-    bool waitForChar(double seconds);
     void fault(bool& blnFault, const std::string& message);
 
     ConsoleState& state_;

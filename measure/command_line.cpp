@@ -4,6 +4,10 @@ namespace ostrino {
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
     CommandLine cl;
+    // The simulator falls back to its default valve for a name it does not know.
+    const ValveCheck checkValve = [](const std::string& valve) -> std::string {
+        return valve.empty() ? "--simulate= needs a valve name, for example --simulate=ECC82" : "";
+    };
     auto valueOf = [&](std::size_t& i, const std::string& option, std::string& target) {
         if (i + 1 >= args.size() || args[i + 1].empty()) {
             cl.error = option + " needs a file name";
@@ -22,42 +26,23 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             if (!valueOf(i, a, target)) {
                 return cl;
             }
-        } else if (a == "--serial") {
-            if (i + 1 >= args.size() || args[i + 1].empty()) {
-                cl.error = "--serial needs a device, for example --serial /dev/ttyUSB0";
-                return cl;
-            }
-            cl.serialDevice = args[++i];
-        } else if (a.rfind("--serial=", 0) == 0) {
-            cl.serialDevice = a.substr(9);
-            if (cl.serialDevice.empty()) {
-                cl.error = "--serial needs a device, for example --serial /dev/ttyUSB0";
-                return cl;
-            }
-        } else if (a == "--simulate") {
-            cl.simulate = true;
-        } else if (a.rfind("--simulate=", 0) == 0) {
-            cl.simulate = true;
-            cl.valve = a.substr(11);
-            if (cl.valve.empty()) {
-                cl.error = "--simulate= needs a valve name, for example --simulate=ECC82";
-                return cl;
-            }
         } else if (a == "--ping") {
             cl.ping = true;
-        } else if (a == "--help" || a == "-h") {
-            cl.help = true;
-        } else if (a == "--version") {
-            cl.version = true;
+        } else if (takeCommonOption(args, i, cl, checkValve)) {
+            if (!cl.error.empty()) {
+                return cl;
+            }
         } else {
             cl.error = "unknown option " + a;
             return cl;
         }
     }
-    if (cl.simulate && !cl.serialDevice.empty()) {
-        cl.error = "--simulate and --serial cannot be used together";
-    } else if (cl.batchSetup.empty() &&
-               !(cl.saveData.empty() && cl.savePlot.empty() && cl.saveSetup.empty())) {
+    checkCommonOptions(cl);
+    if (!cl.error.empty()) {
+        return cl;
+    }
+    if (cl.batchSetup.empty() &&
+        !(cl.saveData.empty() && cl.savePlot.empty() && cl.saveSetup.empty())) {
         cl.error = "--save-data, --save-plot and --save-setup go with --batch";
     } else if (!cl.batchSetup.empty() && cl.ping) {
         cl.error = "--batch and --ping cannot be used together";

@@ -4,20 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "common/command_line_options.h"
+
 namespace ostrino {
 
-struct CommandLine {
-    std::string serialDevice;  // --serial DEVICE
-    bool simulate = false;     // --simulate[=VALVE]
-    std::string valve;         // empty: the simulator's default valve
+struct CommandLine : CommonOptions {
     bool ping = false;
     std::string batchSetup;  // --batch SETUP.oss
     std::string saveData;    // --save-data FILE
     std::string savePlot;    // --save-plot FILE
     std::string saveSetup;   // --save-setup FILE
-    bool help = false;
-    bool version = false;
-    std::string error;  // not empty when the arguments cannot be used
 };
 
 // args without the program name.

@@ -10,14 +10,7 @@ namespace {
 
 std::unique_ptr<SerialPort> makePort(const CommandLine& cl, Clock& clock) {
     if (cl.simulate) {
-        sim::SimOptions options;
-        if (!cl.valve.empty()) {
-            options.valve = cl.valve;
-        }
-        // Behave like the real thing on the wire: 9600 baud and a short measurement.
-        options.lineRate = true;
-        options.measureTime = 0.02;
-        return std::make_unique<sim::SimSerialPort>(options, clock);
+        return std::make_unique<sim::SimSerialPort>(sim::realisticOptions(cl.valve, 0.02), clock);
     }
     return std::make_unique<QtSerialPort>(cl.serialDevice);
 }

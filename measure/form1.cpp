@@ -4,11 +4,11 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QScrollArea>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "files/frm_cal.h"
+#include "platform/qt/form_widgets.h"
 
 namespace ostrino {
 
@@ -26,14 +26,6 @@ const std::initializer_list<const char*> kLineItems = {"No Line", "  Solid", "  
 const std::initializer_list<const char*> kMarkerItems = {"none", "\u25CB", "\u25CF", "\u25A1",
                                                          "\u2715"};
 
-QLabel* caption(const char* text, QWidget* buddy = nullptr) {
-    auto* l = new QLabel(text);
-    if (buddy != nullptr) {
-        l->setBuddy(buddy);
-    }
-    return l;
-}
-
 }  // namespace
 
 Form1::Form1(ConsoleApp& app, QWidget* parent)
@@ -46,7 +38,9 @@ Form1::Form1(ConsoleApp& app, QWidget* parent)
     setObjectName("Form1");
     setWindowTitle("Ostrino (V3.11)");
 
-    picScreen_ = new picScreen;
+    picScreen_ = new CanvasView;
+    picScreen_->setObjectName("picScreen");
+    picScreen_->setAccessibleName("Graph");
     graph_ = std::make_unique<GraphSettingsLogic>(state_, model_, app.dialogs);
     plotter_ = std::make_unique<Plotter>(state_, model_, *graph_, picScreen_->canvas());
     setupFile_ = std::make_unique<SetupFile>(state_, *logic_, app.dialogs);
@@ -74,25 +68,7 @@ Form1::Form1(ConsoleApp& app, QWidget* parent)
     leftLayout->addWidget(buildMiscFrame());
     leftLayout->addWidget(buildCurveFrame());
     leftLayout->addStretch(1);
-    auto* scroll = new QScrollArea;
-    scroll->setWidget(left);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setMinimumWidth(left->sizeHint().width() + 20);
-    scroll->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
-
-    auto* right = new QWidget;
-    auto* rightLayout = new QVBoxLayout(right);
-    rightLayout->setContentsMargins(0, 0, 0, 0);
-    rightLayout->addWidget(picScreen_, 1);
-    rightLayout->addWidget(buildGraphFrame());
-
-    auto* central = new QWidget;
-    auto* layout = new QHBoxLayout(central);
-    layout->addWidget(scroll);
-    layout->addWidget(right, 1);
-    setCentralWidget(central);
+    setCentralWidget(controlsBesideGraph(left, picScreen_, buildGraphFrame()));
 
     Form1Hooks& hooks = logic_->hooks;
     hooks.Refresh = [this] { refreshFromModel(); };
@@ -116,12 +92,7 @@ Form1::~Form1() {
 
 QLineEdit* Form1::entry(const char* name, std::string Form1Model::*field, int width,
                         std::function<void()> commitAction) {
-    auto* e = new QLineEdit;
-    e->setObjectName(name);
-    e->setMinimumWidth(width);
-    if (width < 100) {
-        e->setMaximumWidth(width + 30);  // numbers need no more
-    }
+    auto* e = textEntry(name, width);
     entries_.emplace_back(e, field);
     connect(e, &QLineEdit::editingFinished, this, [this, e, field, commitAction] {
         if (refreshing_ || committing_) {

@@ -22,9 +22,9 @@
 #include "link/frm_com.h"
 #include "measure/console_app.h"
 #include "measure/form1_logic.h"
+#include "platform/qt/canvas_view.h"
 #include "plot/frm_save_plot.h"
 #include "plot/graph_settings.h"
-#include "plot/pic_screen.h"
 #include "plot/plotter.h"
 #include "quicktest/frm_qt_pentode.h"
 #include "quicktest/frm_qt_triode.h"
@@ -90,7 +90,7 @@ class Form1 : public QMainWindow {
     QPointer<frmQTtriode> frmQTtriode_;
     QPointer<frmQTpentode> frmQTpentode_;
     QPointer<frmDist> frmDist_;
-    picScreen* picScreen_ = nullptr;
+    CanvasView* picScreen_ = nullptr;
     std::unique_ptr<GraphSettingsLogic> graph_;
     std::unique_ptr<Plotter> plotter_;
     std::unique_ptr<SetupFile> setupFile_;

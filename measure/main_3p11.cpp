@@ -15,6 +15,7 @@
 #include "measure/command_line.h"
 #include "measure/console_app.h"
 #include "measure/form1.h"
+#include "platform/qt/display.h"
 #include "platform/qt/qt_beeper.h"
 #include "platform/qt/qt_clock.h"
 #include "platform/qt/qt_dialogs.h"
@@ -45,51 +46,28 @@ int runPing(const ostrino::CommandLine& cl, int argc, char** argv) {
     return 0;
 }
 
-bool haveDisplay() {
-    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
-    if (!platform.isEmpty() && platform != "xcb" && platform != "wayland") {
-        return true;  // offscreen, vnc, ... need no display
-    }
-    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     const ostrino::CommandLine cl = ostrino::parseCommandLine(args);
-    if (!cl.error.empty()) {
-        std::fprintf(stderr, "Ostrino_3p11: %s\n%s", cl.error.c_str(),
-                     ostrino::usageText("Ostrino_3p11").c_str());
-        return 2;
-    }
-    if (cl.help) {
-        std::fputs(ostrino::usageText("Ostrino_3p11").c_str(), stdout);
-        return 0;
-    }
-    if (cl.version) {
-        std::puts("Ostrino_3p11 3.11");
-        return 0;
+    if (const auto rc = ostrino::answerOnTerminal(
+            cl, "Ostrino_3p11", ostrino::usageText("Ostrino_3p11"), "Ostrino_3p11 3.11")) {
+        return *rc;
     }
     if (cl.ping) {
         return runPing(cl, argc, argv);
     }
     if (!cl.batchSetup.empty()) {
-        if (!haveDisplay()) {
+        if (!ostrino::haveDisplay()) {
             qputenv("QT_QPA_PLATFORM", "offscreen");  // drawing needs no screen
         }
         QGuiApplication qapp(argc, argv);
         return ostrino::runBatch(cl);
     }
-#ifndef Q_OS_WIN
-    if (!haveDisplay()) {
-        std::fputs(
-            "Ostrino_3p11: no display is available (DISPLAY is not set), so the window cannot "
-            "open.\nRun it on a desktop, under Xvfb (xvfb-run), or use --ping.\n",
-            stderr);
+    if (!ostrino::windowCanOpen("Ostrino_3p11", "--ping")) {
         return 2;
     }
-#endif
     QApplication qapp(argc, argv);
     ostrino::QtClock clock;
     ostrino::QtDialogs dialogs;

@@ -183,15 +183,7 @@ void MeasRun::CommandUpdate() {
 
 template <typename Pred>
 void MeasRun::waitYielding(double seconds, double step, Pred keepWaiting) {
-    const double deadline = clock_.now() + seconds;
-    while (!closing_ && keepWaiting()) {
-        const double remaining = deadline - clock_.now();
-        if (remaining <= 0.0) {
-            break;
-        }
-        clock_.sleep(std::min(step, remaining));
-        clock_.pumpEvents();
-    }
+    ostrino::waitYielding(clock_, seconds, step, [&] { return !closing_ && keepWaiting(); });
 }
 
 void MeasRun::reportFault() {

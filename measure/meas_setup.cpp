@@ -6,7 +6,8 @@
 
 #include "common/meas_matrix.h"
 #include "common/numbers.h"
-#include "measure/entry_box.h"
+#include "common/stepping_values.h"
+#include "platform/entry_box.h"
 
 namespace ostrino {
 
@@ -269,42 +270,8 @@ void MeasSetup::UpdateMeasFields() {
 void MeasSetup::ProcessVar2String() {
     auto& s = state_.meas;
     s.strVar2 = model_.txtVar2;
-
-    s.intVar2Count = 0;
-    bool overflowReported = false;
-    // Every single space separates two tokens, so "1  2" and "1 " hold an empty token; an
-    // empty text holds none.
-    const std::string_view text = s.strVar2;
-    for (std::size_t start = 0; !text.empty();) {
-        const std::size_t space = text.find(' ', start);
-        const std::string_view token = text.substr(start, space - start);
-
-        const std::optional<double> value = parseNumber(token);
-        if (!value) {
-            dialogs_.message("Stepping var contains non-numeric values");
-        } else if (*value < s.dblVar2Min) {
-            dialogs_.message("Stepping var has to be larger than " + numberText(s.dblVar2Min));
-        } else if (*value > s.dblVar2Max) {
-            dialogs_.message("Stepping var has to be smaller than " + numberText(s.dblVar2Max));
-        } else if (s.intVar2Count < MeasSettings::kMaxVar2) {
-            s.dblVar2Values[static_cast<std::size_t>(s.intVar2Count)] = *value;
-            ++s.intVar2Count;
-        } else if (!overflowReported) {
-            dialogs_.message("Only the first " + std::to_string(MeasSettings::kMaxVar2) +
-                             " stepping values are used");
-            overflowReported = true;
-        }
-
-        if (space == std::string_view::npos) {
-            break;
-        }
-        start = space + 1;
-    }
-
-    if (s.intVar2Count == 0) {
-        s.dblVar2Values[0] = s.dblVar2Def;
-        s.intVar2Count = 1;
-    }
+    readSteppingValues(s.strVar2, s.dblVar2Min, s.dblVar2Max, s.dblVar2Def, s.dblVar2Values,
+                       s.intVar2Count, [this](const std::string& m) { dialogs_.message(m); });
     UpdateMeasFields();
 }
 

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "common/numbers.h"
-#include "measure/entry_box.h"
+#include "platform/entry_box.h"
 #include "plot/regression.h"
 
 namespace ostrino {

@@ -4,16 +4,14 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <limits>
-#include <optional>
+
+#include "common/hex_fields.h"
 
 namespace ostrino::sim {
 
 namespace {
 
-constexpr int kCommandLength = 18;
 constexpr int kResultLength = 38;
-constexpr char kDropCommand = 39;  // the apostrophe
 
 constexpr double kRTop = 470000.0;
 constexpr double kRSense = 17.8;         // ohm, in the anode and in the screen lead
@@ -33,24 +31,6 @@ constexpr int kAutoAveraging = 0x40;
 
 constexpr int kStatusNormal = 0x10;
 constexpr int kStatusCompliance = 0x11;
-
-std::optional<int> parseHex(std::string_view s) {
-    int v = 0;
-    for (char c : s) {
-        int d;
-        if (c >= '0' && c <= '9') {
-            d = c - '0';
-        } else if (c >= 'A' && c <= 'F') {
-            d = c - 'A' + 10;
-        } else if (c >= 'a' && c <= 'f') {
-            d = c - 'a' + 10;
-        } else {
-            return std::nullopt;
-        }
-        v = v * 16 + d;
-    }
-    return v;
-}
 
 // Anode current limit in mA for a compliance code; 0 means no limit. A code the
 // instrument does not know leaves the widest limit in force.
@@ -122,98 +102,20 @@ int clampAdc(double x) {
     return static_cast<int>(std::clamp(std::round(x), 0.0, static_cast<double>(kAdcMax)));
 }
 
-void appendHex(std::string& s, int value, int width) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%0*X", width, static_cast<unsigned>(value) & 0xFFFFu);
-    s += buf;
-}
-
 }  // namespace
 
-Instrument::Instrument(const SimOptions& options) : options_(options) {
-    valve_ = findValve(options_.valve);
-    if (valve_ == nullptr) {
-        valve_ = findValve(SimOptions{}.valve);
-    }
-}
+Instrument::Instrument(const SimOptions& options) : SimulatedInstrument(options) {}
 
 double Instrument::dividerCountsPerVolt() const {
     const double rHv = options_.hardwareVersion == 1 ? 6800.0 : 5230.0;
     return rHv / (rHv + kRTop) * kAdcPerVolt;
 }
 
-bool Instrument::faultActive() const {
-    return options_.fault != FaultKind::None && commands_ >= options_.faultAfterCommands;
-}
-
-double Instrument::nextOutputTime() const {
-    return out_.empty() ? std::numeric_limits<double>::infinity() : out_.front().first;
-}
-
-char Instrument::popOutput() {
-    if (out_.empty()) {
-        return '\0';
-    }
-    const char c = out_.front().second;
-    out_.pop_front();
-    return c;
-}
-
-int Instrument::outputDueBy(double t) const {
-    int n = 0;
-    for (const auto& [due, c] : out_) {
-        if (due > t) {
-            break;
-        }
-        ++n;
-    }
-    return n;
-}
-
-void Instrument::emit(char c, double t) {
-    // One transmitter: a character leaves only after the one before it.
-    const double earliest = options_.lineRate ? lastOutTime_ + kCharTime : lastOutTime_;
-    const double due = std::max(t, earliest);
-    out_.emplace_back(due, c);
-    lastOutTime_ = due;
-}
-
-void Instrument::receive(char c, double t) {
-    if (silent_) {
-        return;
-    }
-    if (c == kDropCommand) {
-        partial_.clear();
-        return;
-    }
-    const int position = static_cast<int>(partial_.size()) + 1;
-    const bool faultHere = faultActive() && position == options_.faultPosition;
-    if (faultHere && options_.fault == FaultKind::Silent) {
-        silent_ = true;
-        return;
-    }
-    const char echo =
-        faultHere && options_.fault == FaultKind::WrongEcho ? static_cast<char>(c ^ 1) : c;
-    emit(echo, options_.lineRate ? t + kCharTime : t);
-
-    partial_ += c;
-    if (static_cast<int>(partial_.size()) == kCommandLength) {
-        std::string cmd;
-        cmd.swap(partial_);
-        execute(cmd, t);
-    }
-}
-
-void Instrument::execute(const std::string& cmd, double t) {
-    const bool faulty = faultActive();
-    ++commands_;
-    if (commandListener_) {
-        commandListener_(cmd);
-    }
+void Instrument::execute(const std::string& cmd, double t, bool faulty) {
     const std::string_view code = std::string_view(cmd).substr(0, 2);
     auto field = [&cmd](int start, int width) {
-        return parseHex(std::string_view(cmd).substr(static_cast<std::size_t>(start),
-                                                     static_cast<std::size_t>(width)));
+        return readHex(std::string_view(cmd).substr(static_cast<std::size_t>(start),
+                                                    static_cast<std::size_t>(width)));
     };
     const auto a = field(2, 4), b = field(6, 4), c = field(10, 4), d = field(14, 4);
 
@@ -230,7 +132,7 @@ void Instrument::execute(const std::string& cmd, double t) {
             applyPoint(*a, *b, *c, *d);
         }
         if (code == "10") {
-            sendResult(t, faulty);
+            sendResult(buildResult(faulty && options_.fault == FaultKind::BadGainIndex), t, faulty);
         }
     } else if (code == "30") {
         va_ = vs_ = vg_ = 0.0;
@@ -241,7 +143,7 @@ void Instrument::execute(const std::string& cmd, double t) {
             setHeater(*d);
         }
     } else if (code == "50") {
-        sendResult(t, faulty);
+        sendResult(buildResult(faulty && options_.fault == FaultKind::BadGainIndex), t, faulty);
     }
 }
 
@@ -261,17 +163,6 @@ void Instrument::setHeater(int d) {
     const double supply = options_.supplyVoltage;
     // The heater is a pulse-width share of the supply: its RMS value.
     vh_ = std::sqrt(std::min(d, 1024) * supply * supply / 1024.0);
-}
-
-void Instrument::sendResult(double t, bool faulty) {
-    const std::string text = buildResult(faulty && options_.fault == FaultKind::BadGainIndex);
-    int length = kResultLength;
-    if (faulty && options_.fault == FaultKind::TruncatedResult) {
-        length = std::clamp(options_.faultPosition, 0, kResultLength);
-    }
-    for (int i = 0; i < length; ++i) {
-        emit(text[static_cast<std::size_t>(i)], t + options_.measureTime);
-    }
 }
 
 std::string Instrument::result() const {
@@ -314,10 +205,10 @@ std::string Instrument::buildResult(bool badGain) const {
 
     std::string s;
     s.reserve(kResultLength);
-    appendHex(s, status, 2);
+    s += hexField(status, 2);
     for (int v :
          {iaSum, iaSum, isSum, isSum, anodeField, screenField, supplyField, negativeField}) {
-        appendHex(s, v, 4);
+        s += hexField(v, 4);
     }
     char ranges[16];
     std::snprintf(ranges, sizeof ranges, "%02d%02d", badGain ? 9 : gainA, gainS);

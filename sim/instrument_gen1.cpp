@@ -2,18 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <limits>
-#include <optional>
 #include <string_view>
+
+#include "common/hex_fields.h"
 
 namespace ostrino::sim {
 
 namespace {
 
-constexpr int kCommandLength = 18;
 constexpr int kResultLength = 34;
-constexpr char kDropCommand = 39;
 
 constexpr double kCountsPerVolt = 1024.0 / 5.0;
 constexpr int kAdcMax = 1023;
@@ -23,112 +20,18 @@ constexpr double kReference = 2.0;
 constexpr double kNegativeGridSupply = -65.0;
 constexpr double kNegativeAuxSupply = -15.0;
 
-std::optional<int> parseHex(std::string_view s) {
-    int v = 0;
-    for (char c : s) {
-        int d;
-        if (c >= '0' && c <= '9') {
-            d = c - '0';
-        } else if (c >= 'A' && c <= 'F') {
-            d = c - 'A' + 10;
-        } else if (c >= 'a' && c <= 'f') {
-            d = c - 'a' + 10;
-        } else {
-            return std::nullopt;
-        }
-        v = v * 16 + d;
-    }
-    return v;
-}
-
 int clampAdc(double counts) {
     return static_cast<int>(std::clamp(std::round(counts), 0.0, static_cast<double>(kAdcMax)));
 }
 
-void appendHex(std::string& s, int value) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%04X", static_cast<unsigned>(value) & 0xFFFFu);
-    s += buf;
-}
-
 }  // namespace
 
-InstrumentGen1::InstrumentGen1(const SimOptions& options) : options_(options) {
-    valve_ = findValve(options_.valve);
-    if (valve_ == nullptr) {
-        valve_ = findValve(SimOptions{}.valve);
-    }
-}
+InstrumentGen1::InstrumentGen1(const SimOptions& options) : SimulatedInstrument(options) {}
 
-bool InstrumentGen1::faultActive() const {
-    return options_.fault != FaultKind::None && commands_ >= options_.faultAfterCommands;
-}
-
-double InstrumentGen1::nextOutputTime() const {
-    return out_.empty() ? std::numeric_limits<double>::infinity() : out_.front().first;
-}
-
-char InstrumentGen1::popOutput() {
-    if (out_.empty()) {
-        return '\0';
-    }
-    const char c = out_.front().second;
-    out_.pop_front();
-    return c;
-}
-
-int InstrumentGen1::outputDueBy(double t) const {
-    int n = 0;
-    for (const auto& entry : out_) {
-        if (entry.first > t) {
-            break;
-        }
-        ++n;
-    }
-    return n;
-}
-
-void InstrumentGen1::emit(char c, double t) {
-    const double earliest = options_.lineRate ? lastOutTime_ + kCharTime : lastOutTime_;
-    const double due = std::max(t, earliest);
-    out_.emplace_back(due, c);
-    lastOutTime_ = due;
-}
-
-void InstrumentGen1::receive(char c, double t) {
-    if (silent_) {
-        return;
-    }
-    if (c == kDropCommand) {
-        partial_.clear();
-        return;
-    }
-    const int position = static_cast<int>(partial_.size()) + 1;
-    const bool faultHere = faultActive() && position == options_.faultPosition;
-    if (faultHere && options_.fault == FaultKind::Silent) {
-        silent_ = true;
-        return;
-    }
-    const char echo =
-        faultHere && options_.fault == FaultKind::WrongEcho ? static_cast<char>(c ^ 1) : c;
-    emit(echo, options_.lineRate ? t + kCharTime : t);
-    partial_ += c;
-    if (static_cast<int>(partial_.size()) == kCommandLength) {
-        std::string cmd;
-        cmd.swap(partial_);
-        execute(cmd, t);
-    }
-}
-
-void InstrumentGen1::execute(const std::string& cmd, double t) {
-    const bool faulty = faultActive();
-    ++commands_;
-    if (commandListener_) {
-        commandListener_(cmd);
-    }
+void InstrumentGen1::execute(const std::string& cmd, double t, bool faulty) {
     const std::string_view code = std::string_view(cmd).substr(0, 2);
     auto field = [&cmd](std::size_t start, std::size_t width) {
-        return parseHex(std::string_view(cmd).substr(start, width));
+        return readHex(std::string_view(cmd).substr(start, width));
     };
     const auto a = field(2, 4), b = field(6, 4), c = field(10, 4), d = field(14, 4);
     auto heater = [this](int heaterCode) {
@@ -149,15 +52,7 @@ void InstrumentGen1::execute(const std::string& cmd, double t) {
             heater(*d);
         }
         if (code == "10") {
-            const std::string text =
-                buildResult(faulty && options_.fault == FaultKind::BadGainIndex);
-            int length = kResultLength;
-            if (faulty && options_.fault == FaultKind::TruncatedResult) {
-                length = std::clamp(options_.faultPosition, 0, kResultLength);
-            }
-            for (int i = 0; i < length; ++i) {
-                emit(text[static_cast<std::size_t>(i)], t + options_.measureTime);
-            }
+            sendResult(buildResult(faulty && options_.fault == FaultKind::BadGainIndex), t, faulty);
         }
     } else if (code == "40") {
         if (d) {
@@ -227,7 +122,7 @@ std::string InstrumentGen1::buildResult(bool garbled) const {
           clampAdc(vs_ / kSupplyDivider * kCountsPerVolt),
           supplyCounts(kNegativeGridSupply, 47000.0, 2200.0),
           supplyCounts(kNegativeAuxSupply, 22000.0, 2200.0)}) {
-        appendHex(s, v);
+        s += hexField(v);
     }
     if (garbled) {
         s[7] = 'X';  // a field that is not hexadecimal

@@ -2,10 +2,10 @@
 // The instrument side of the first-generation protocol, free of any I/O: characters go in
 // with the time they arrived, characters come out with the time they are due.
 //
-// Every command character is echoed at once. After 18 characters the command is carried
-// out: "00" sets the range relays from the byte in characters 17-18, "10" applies the
+// Echo, time-outs and faults as for every SimulatedInstrument. A complete command is
+// carried out: "00" sets the range relays from the byte in characters 17-18, "10" applies the
 // point and measures, "20" applies the point, "40" sets the heater. "10" is answered with
-// 34 characters. The character with code 39 (apostrophe) drops a partly received command.
+// 34 characters.
 //
 // How this instrument works, as far as the console can see it:
 //  - Anode and screen supplies: a code c gives c * 5 / 1024 V at the converter, scaled
@@ -25,63 +25,31 @@
 //    bit 1 when the screen current is; the second character is always "0".
 //  - The valve sees the set voltages less the drop across the sense resistors.
 
-#include <deque>
-#include <functional>
 #include <string>
-#include <utility>
 
-#include "sim/sim_options.h"
-#include "sim/valve_models.h"
+#include "sim/simulated_instrument.h"
 
 namespace ostrino::sim {
 
-class InstrumentGen1 {
+class InstrumentGen1 : public SimulatedInstrument {
   public:
     explicit InstrumentGen1(const SimOptions& options);
 
-    void receive(char c, double t);
-    bool hasOutput() const { return !out_.empty(); }
-    double nextOutputTime() const;
-    char popOutput();
-    int outputDueBy(double t) const;
-    void clearOutput() { out_.clear(); }
-
-    double anodeVolts() const { return va_; }
-    double screenVolts() const { return vs_; }
-    double gridVolts() const { return vg_; }
-    double heaterVolts() const { return vh_; }
     int relayByte() const { return relay_; }
-    int commandsReceived() const { return commands_; }
-    const SimOptions& options() const { return options_; }
 
     // The currents the valve draws now (mA), and the 34-character result for them.
     double anodeMa() const;
     double screenMa() const;
     std::string result() const;
 
-    void setCommandListener(std::function<void(const std::string& command)> listener) {
-        commandListener_ = std::move(listener);
-    }
-
-    static constexpr double kCharTime = 1.0 / 960.0;
+    std::string deviceName() const override { return "simulated Ostrino (first generation)"; }
 
   private:
-    void execute(const std::string& cmd, double t);
-    void emit(char c, double t);
+    void execute(const std::string& cmd, double t, bool faulty) override;
     void currents(double& ia, double& is) const;
     std::string buildResult(bool garbled) const;
-    bool faultActive() const;
 
-    SimOptions options_;
-    const ValveModel* valve_;
-    std::string partial_;
-    std::deque<std::pair<double, char>> out_;
-    double lastOutTime_ = 0.0;
-    int commands_ = 0;
-    bool silent_ = false;
     int relay_ = 0x34;  // normal ranges, low grid range
-    double va_ = 0.0, vs_ = 0.0, vg_ = 0.0, vh_ = 0.0;
-    std::function<void(const std::string&)> commandListener_;
 };
 
 }  // namespace ostrino::sim

@@ -294,9 +294,8 @@ int main(int argc, char** argv) {
     }
     std::cout << device << std::endl;
 
-    // Both generations offer the same character interface; the loop serves either.
     int status = 0;
-    auto serve = [&](auto& instrument) {
+    auto serve = [&](ostrino::sim::SimulatedInstrument& instrument) {
         if (args.log) {
             instrument.setCommandListener(
                 [](const std::string& cmd) { std::cerr << "command " << cmd << std::endl; });

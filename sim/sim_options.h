@@ -1,5 +1,5 @@
 #pragma once
-// Options of the simulated third-generation instrument.
+// Options of the simulated instrument (either generation).
 
 #include <string>
 
@@ -23,5 +23,17 @@ struct SimOptions {
     int faultAfterCommands = 0;  // complete commands answered normally before the fault
     int faultPosition = 1;       // character position of the fault (see FaultKind)
 };
+
+// The simulated instrument as a program offers it to users: like the real thing on the
+// wire, at 9600 baud with a short measurement. An empty valve keeps the default.
+inline SimOptions realisticOptions(const std::string& valve, double measureTime) {
+    SimOptions options;
+    if (!valve.empty()) {
+        options.valve = valve;
+    }
+    options.lineRate = true;
+    options.measureTime = measureTime;
+    return options;
+}
 
 }  // namespace ostrino::sim

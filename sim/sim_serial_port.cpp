@@ -1,11 +1,21 @@
 #include "sim/sim_serial_port.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "sim/instrument.h"
 
 namespace ostrino::sim {
 
 SimSerialPort::SimSerialPort(const SimOptions& options, Clock& clock)
-    : clock_(clock), instrument_(options) {}
+    : SimSerialPort(std::make_unique<Instrument>(options), clock) {}
+
+SimSerialPort::SimSerialPort(std::unique_ptr<SimulatedInstrument> instrument, Clock& clock)
+    : clock_(clock), instrument_(std::move(instrument)) {}
+
+void SimSerialPort::replaceInstrument(std::unique_ptr<SimulatedInstrument> instrument) {
+    instrument_ = std::move(instrument);
+}
 
 bool SimSerialPort::open(int, std::string&) {
     open_ = true;
@@ -19,7 +29,7 @@ bool SimSerialPort::isOpen() const {
 
 void SimSerialPort::close() {
     open_ = false;
-    instrument_.clearOutput();
+    instrument_->clearOutput();
 }
 
 void SimSerialPort::write(std::string_view text) {
@@ -27,26 +37,26 @@ void SimSerialPort::write(std::string_view text) {
         return;
     }
     wire_ += text;
-    const bool lineRate = instrument_.options().lineRate;
+    const bool lineRate = instrument_->options().lineRate;
     double t = clock_.now();
     for (char c : text) {
         if (lineRate) {
             t = std::max(t, nextInputTime_);
-            nextInputTime_ = t + Instrument::kCharTime;
+            nextInputTime_ = t + SimulatedInstrument::kCharTime;
         }
-        instrument_.receive(c, t);
+        instrument_->receive(c, t);
     }
 }
 
 int SimSerialPort::charsWaiting() {
-    return open_ ? instrument_.outputDueBy(clock_.now()) : 0;
+    return open_ ? instrument_->outputDueBy(clock_.now()) : 0;
 }
 
 bool SimSerialPort::readChar(char& c) {
     if (charsWaiting() == 0) {
         return false;
     }
-    c = instrument_.popOutput();
+    c = instrument_->popOutput();
     return true;
 }
 
@@ -55,8 +65,8 @@ bool SimSerialPort::waitForChar(double timeoutSeconds) {
         return true;
     }
     const double start = clock_.now();
-    if (open_ && instrument_.hasOutput()) {
-        const double due = instrument_.nextOutputTime();
+    if (open_ && instrument_->hasOutput()) {
+        const double due = instrument_->nextOutputTime();
         if (due - start <= timeoutSeconds) {
             // A hair longer, so that rounding never leaves the character just short of due.
             clock_.sleep(due - start + 1e-9);
@@ -68,7 +78,7 @@ bool SimSerialPort::waitForChar(double timeoutSeconds) {
 }
 
 std::string SimSerialPort::deviceName(int) const {
-    return "simulated Ostrino";
+    return instrument_->deviceName();
 }
 
 }  // namespace ostrino::sim

@@ -59,6 +59,19 @@ TEST(CheckedConversions, RangeLimitsAfterRounding) {
     }
 }
 
+// Codes are cut toward zero, not rounded; only nonsense input ever reaches the clamp.
+TEST(ClampToInteger, CutsTowardZeroWithinTheIntegerRange) {
+    EXPECT_EQ(clampToInteger(1023.9), 1023);
+    EXPECT_EQ(clampToInteger(-2.7), -2);
+    EXPECT_EQ(clampToInteger(32767.9), 32767);
+    EXPECT_EQ(clampToInteger(1e9), 32767);
+    EXPECT_EQ(clampToInteger(-32768.9), -32768);
+    EXPECT_EQ(clampToInteger(-1e9), -32768);
+    EXPECT_EQ(clampToInteger(kNaN), 0);
+    EXPECT_EQ(clampToInteger(kInf), 0);
+    EXPECT_EQ(clampToInteger(-kInf), 0);
+}
+
 TEST(Decimals, RoundsToEvenWithinLongRange) {
     const struct {
         double in;

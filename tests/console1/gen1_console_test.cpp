@@ -14,6 +14,7 @@
 #include "console1/gen1_protocol.h"
 #include "sim/instrument_gen1.h"
 #include "tests/console1/gen1_rig.h"
+#include "tests/support/missing_port.h"
 #include "tests/support/scoped_work_dir.h"
 
 namespace ostrino::gen1 {
@@ -629,29 +630,11 @@ TEST(Gen1Faults, WrongEchoLeavesTheRestOfTheCommandUnsentAndTheNextStartsWithEsc
     EXPECT_EQ(rig.port.wire().substr(5), "4000");
 }
 
-class FailingPort : public SerialPort {
-  public:
-    bool open(int n, std::string& error) override {
-        opened = n;
-        error = "/dev/ttyUSB0: No such file or directory";
-        return false;
-    }
-    bool isOpen() const override { return false; }
-    void close() override {}
-    void write(std::string_view) override { ++writes; }
-    int charsWaiting() override { return 0; }
-    bool readChar(char&) override { return false; }
-    bool waitForChar(double) override { return false; }
-    std::string deviceName(int) const override { return "/dev/ttyUSB0"; }
-    int opened = 0;
-    int writes = 0;
-};
-
 TEST(Gen1Faults, APortThatCannotBeOpenedIsReported) {
     ostrino::test::FakeClock clock;
     ostrino::test::ScriptedDialogs dialogs;
     Gen1State state;
-    FailingPort port;
+    ostrino::test::MissingPort port;
     Console1 console(state, port, clock, dialogs);
     console.Form_Load();
     state.controls.cboComNumber = 2;
@@ -659,7 +642,7 @@ TEST(Gen1Faults, APortThatCannotBeOpenedIsReported) {
     EXPECT_EQ(port.opened, 3);
     EXPECT_EQ(dialogs.texts(),
               (std::vector<std::string>{
-                  "Error, the serial port COM3 could not be opened (/dev/ttyUSB0: No such file or "
+                  "Error, the serial port COM3 could not be opened (/dev/ttyUSB2: No such file or "
                   "directory)",
                   "The filament was not turned on due to a communication error with the Ostrino"}));
     EXPECT_EQ(state.intMeasStat, kHeaterOff);

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "console1/gen1_console.h"
-#include "sim/sim_serial_port_gen1.h"
+#include "sim/instrument_gen1.h"
+#include "sim/sim_serial_port.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/scripted_dialogs.h"
 
@@ -14,7 +15,8 @@ namespace ostrino::gen1::test {
 
 struct Gen1Rig {
     explicit Gen1Rig(sim::SimOptions options = {})
-        : port(options, clock), console(state, port, clock, dialogs) {
+        : port(std::make_unique<sim::InstrumentGen1>(options), clock),
+          console(state, port, clock, dialogs) {
         console.DrawPicture = [this] { ++draws; };
         port.instrument().setCommandListener(
             [this](const std::string& cmd) { commands.push_back(cmd); });
@@ -46,7 +48,7 @@ struct Gen1Rig {
     ostrino::test::FakeClock clock;
     ostrino::test::ScriptedDialogs dialogs;
     Gen1State state;
-    sim::SimSerialPortGen1 port;
+    sim::SimSerialPort port;
     Console1 console;
     std::vector<std::string> commands;
     int draws = 0;

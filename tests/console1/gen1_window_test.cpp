@@ -91,7 +91,7 @@ TEST(Gen1Window, FramesControlsCaptionsAndLists) {
         }
     }
     w.child<QLabel>("lblStat");
-    w.child<QWidget>("picScreen");
+    EXPECT_EQ(w.child<QWidget>("picScreen")->accessibleName(), "Graph");
 
     auto items = [](QComboBox* c) {
         QStringList l;

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 #include "measure/ground_state.h"
+#include "sim/instrument.h"
 #include "sim/sim_serial_port.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/missing_port.h"
 #include "tests/support/scripted_dialogs.h"
 
 namespace ostrino {
@@ -157,7 +160,8 @@ TEST(Transport, FirstOpeningAfterAFaultClearsTheInstrumentWithEsc) {
     const std::string before = b.port.wire();
     EXPECT_TRUE(b.link.recoveryPending());
 
-    b.port.instrument() = sim::Instrument(sim::SimOptions{});  // the cable is fixed
+    b.port.replaceInstrument(
+        std::make_unique<sim::Instrument>(sim::SimOptions{}));  // the cable is fixed
     fault = false;
     const double t0 = b.clock.now();
     b.link.SndString(pingString(), fault);
@@ -181,30 +185,13 @@ TEST(Transport, SendEscWritesExactlyOneApostrophe) {
     EXPECT_TRUE(b.dialogs.messages.empty());
 }
 
-// A port that cannot be opened, as a missing adapter behaves.
-class MissingPort : public SerialPort {
-  public:
-    bool open(int n, std::string& error) override {
-        error = deviceName(n) + ": No such file or directory";
-        return false;
-    }
-    bool isOpen() const override { return false; }
-    void close() override {}
-    void write(std::string_view) override { ++writes; }
-    int charsWaiting() override { return 0; }
-    bool readChar(char&) override { return false; }
-    bool waitForChar(double) override { return false; }
-    std::string deviceName(int n) const override { return "/dev/ttyUSB" + std::to_string(n - 1); }
-    int writes = 0;
-};
-
 TEST(Transport, PortThatCannotBeOpenedIsReportedInTheConnectionMessage) {
     test::FakeClock clock;
     test::ScriptedDialogs dialogs;
     ConsoleState state;
     state.cal.intCOMport = 3;
     FrmComModel com;
-    MissingPort port;
+    test::MissingPort port;
     InstrumentLink link(state, com, port, clock, dialogs);
     bool grounded = false;
     link.onGroundState = [&] { grounded = true; };
@@ -249,7 +236,7 @@ std::string resultString(const char* status, const char* negativeSupply, const c
 
 void decompose(Decoded& d, const std::string& result, int row = 5) {
     test::FakeClock clock;
-    MissingPort port;
+    test::MissingPort port;
     InstrumentLink link(d.state, d.com, port, clock, d.dialogs);
     link.DeComposeString(row, result, d.fault);
 }
@@ -326,7 +313,7 @@ TEST(Compose, MeasureStringFromAMatrixRow) {
     m(7, MeasMatrix::Vg) = -10.0;
     m(7, MeasMatrix::Vh) = 6.3;
     test::FakeClock clock;
-    MissingPort port;
+    test::MissingPort port;
     InstrumentLink link(d.state, d.com, port, clock, d.dialogs);
     EXPECT_EQ(link.ComposeMeasString(7, "10"),
               "10"

@@ -28,6 +28,7 @@ using Window = test::WindowRig;
 TEST(Form1Window, ControlsAndLists) {
     Window w;
     EXPECT_EQ(w.form.windowTitle(), "Ostrino (V3.11)");
+    EXPECT_EQ(w.child<QWidget>("picScreen")->accessibleName(), "Graph");
     for (const char* frame : {"Measurement Set-Up", "Miscellaneous", "Curve Output"}) {
         bool found = false;
         for (auto* g : w.form.findChildren<QGroupBox*>()) {

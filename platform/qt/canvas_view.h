@@ -1,5 +1,5 @@
 #pragma once
-// The graph picScreen: shows the retained image of its drawing surface and reports mouse
+// A graph widget: shows the retained image of its drawing surface and reports mouse
 // presses in plot coordinates. The image lives as long as the widget keeps its size, so a
 // drawing made with "Keep Plot" goes on showing what was drawn before; a new size starts
 // a new, blank image and asks for a redraw.
@@ -11,9 +11,9 @@
 
 namespace ostrino {
 
-class picScreen : public QWidget {
+class CanvasView : public QWidget {
   public:
-    explicit picScreen(QWidget* parent = nullptr);
+    explicit CanvasView(QWidget* parent = nullptr);
 
     QtCanvas& canvas() { return canvas_; }
 

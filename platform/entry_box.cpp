@@ -1,4 +1,4 @@
-#include "measure/entry_box.h"
+#include "platform/entry_box.h"
 
 #include "common/numbers.h"
 

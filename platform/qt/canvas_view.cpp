@@ -1,4 +1,4 @@
-#include "plot/pic_screen.h"
+#include "platform/qt/canvas_view.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -7,9 +7,7 @@
 
 namespace ostrino {
 
-picScreen::picScreen(QWidget* parent) : QWidget(parent), canvas_(imageSizeFor(sizeHint())) {
-    setObjectName("picScreen");
-    setAccessibleName("Graph");
+CanvasView::CanvasView(QWidget* parent) : QWidget(parent), canvas_(imageSizeFor(sizeHint())) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     // A click takes the focus, so that a text box being edited commits before the press.
     setFocusPolicy(Qt::ClickFocus);
@@ -17,24 +15,24 @@ picScreen::picScreen(QWidget* parent) : QWidget(parent), canvas_(imageSizeFor(si
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-QSize picScreen::imageSizeFor(QSize widgetSize) const {
+QSize CanvasView::imageSizeFor(QSize widgetSize) const {
     // Full resolution on high-density screens.
     const double ratio = devicePixelRatioF();
     return {static_cast<int>(std::lround(widgetSize.width() * ratio)),
             static_cast<int>(std::lround(widgetSize.height() * ratio))};
 }
 
-UserPoint picScreen::toPlot(QPointF widgetPos) const {
+UserPoint CanvasView::toPlot(QPointF widgetPos) const {
     const double ratio = devicePixelRatioF();
     return canvas_.coordinates().toUser(widgetPos.x() * ratio, widgetPos.y() * ratio);
 }
 
-void picScreen::paintEvent(QPaintEvent* /*event*/) {
+void CanvasView::paintEvent(QPaintEvent* /*event*/) {
     QPainter p(this);
     p.drawImage(rect(), canvas_.image());
 }
 
-void picScreen::resizeEvent(QResizeEvent* event) {
+void CanvasView::resizeEvent(QResizeEvent* event) {
     const QSize wanted = imageSizeFor(event->size());
     if (wanted != canvas_.pixelSize()) {
         canvas_.resize(wanted);
@@ -45,7 +43,7 @@ void picScreen::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
 }
 
-void picScreen::mousePressEvent(QMouseEvent* event) {
+void CanvasView::mousePressEvent(QMouseEvent* event) {
     const UserPoint at = toPlot(event->position());
     if (press) {
         press(at.x, at.y);
