@@ -511,6 +511,7 @@ void Console1::DoMeasurement() {
     ResultMatrix& m = state_.result;
     auto measuring = [this] { return state_.intMeasStat == kMeasuring; };
     running_ = true;
+    heaterOffPending_ = false;
     struct Finished {
         bool& running;
         ~Finished() { running = false; }
@@ -571,6 +572,9 @@ void Console1::DoMeasurement() {
     running_ = false;
     if (state_.intMeasStat == kMeasuring) {
         cmdMeasStop_Click();
+    } else if (heaterOffPending_) {
+        heaterOffPending_ = false;
+        cmdMeasStop_Click();  // "Abort !" pressed again while the point finished
     } else {
         setMeasuringControls();
         call(Refresh);
@@ -656,6 +660,8 @@ void Console1::cmdMeasStop_Click() {
             if (running_) {
                 // The aborted run is still exchanging its point; a heater command now
                 // would cut into it (and the point would switch the heater on again).
+                // The press is kept and carried out as soon as the point is done.
+                heaterOffPending_ = true;
                 return;
             }
             // A heater that may still be on keeps the console in the heater-on state, so

@@ -129,7 +129,8 @@ class Console1 {
     Dialogs& dialogs_;
     bool blnHighGrid_ = false;
     bool closing_ = false;
-    bool running_ = false;  // DoMeasurement has not returned yet
+    bool running_ = false;           // DoMeasurement has not returned yet
+    bool heaterOffPending_ = false;  // "Abort !" pressed again while an aborted point finished
     bool recoveryPending_ = false;
 };
 

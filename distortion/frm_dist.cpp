@@ -179,7 +179,8 @@ void frmDist::showEvent(QShowEvent* event) {
 
 void frmDist::hideEvent(QHideEvent* event) {
     QuickTestWindow::hideEvent(event);
-    setOverlayVisible(false);
+    // A minimised window is still open (and still visible to Qt): the load line stays.
+    setOverlayVisible(isVisible());
 }
 
 }  // namespace ostrino

@@ -496,11 +496,12 @@ TEST(Gen1Sweep, AbortStopsAfterTheCurrentPointAndAgainSwitchesTheHeaterOff) {
         const Controls& c = rig.state.controls;
         finishing = c.cmdMeasStartCaption == "Measure Curve" && !c.cmdMeasStartEnabled;
     });
-    // Pressed again before the point is done: neither a new run nor a heater command
-    // may cut into the exchange.
+    // Pressed again before the point is done: no new run starts, and the heater command
+    // waits until the point's exchange is over.
     rig.clock.at(t0 + 5.6, [&] {
         rig.console.cmdMeasStart_Click();
         rig.console.cmdMeasStop_Click();
+        EXPECT_EQ(rig.commandsOf("40").size(), 1u) << "a heater command cut into the point";
     });
     rig.measure();
     EXPECT_TRUE(rig.dialogs.messages.empty());
@@ -508,18 +509,29 @@ TEST(Gen1Sweep, AbortStopsAfterTheCurrentPointAndAgainSwitchesTheHeaterOff) {
     EXPECT_EQ(rig.commandsOf("10").size(), 2u);
     EXPECT_EQ(rig.measuredPoints(), 2);
     EXPECT_EQ(rig.state.result(2, ResultMatrix::Curve), -1);  // composed, not measured
+    // The debug view showed the last exchange.
+    EXPECT_EQ(rig.state.controls.com.lblStringSend, rig.commands.back());
+    EXPECT_EQ(rig.commands.back(), "400000000000000000");
+    EXPECT_EQ(rig.commandsOf("10").back(), rig.commands[rig.commands.size() - 2]);
+    EXPECT_EQ(rig.state.intMeasStat, kHeaterOff);
+    EXPECT_EQ(rig.state.controls.cmdMeasStartCaption, "Turn on Filament");
+    EXPECT_TRUE(rig.state.controls.cmdMeasStartEnabled);
+}
+
+TEST(Gen1Sweep, AbortOnceStopsAfterTheCurrentPointAndKeepsTheHeaterOn) {
+    Gen1Rig rig;
+    rig.state.controls.chkDebug = true;
+    rig.heaterOn();
+    const double t0 = rig.clock.now();
+    rig.clock.at(t0 + 5.5, [&] { rig.console.cmdMeasStop_Click(); });
+    rig.measure();
+    EXPECT_EQ(rig.measuredPoints(), 2);
     EXPECT_EQ(rig.state.intMeasStat, kHeaterOn);
     EXPECT_EQ(rig.state.controls.cmdMeasStartCaption, "Measure Curve");
-    EXPECT_TRUE(rig.state.controls.cmdMeasStartEnabled);
     EXPECT_EQ(rig.commandsOf("40").size(), 1u);  // the heater stays on
-    // The debug view showed the last exchange.
-    EXPECT_EQ(rig.state.controls.com.lblStringSend, rig.commandsOf("10").back());
-    EXPECT_EQ(rig.state.controls.com.lblStringEcho, rig.commandsOf("10").back());
-
     rig.console.cmdMeasStop_Click();
     EXPECT_EQ(rig.commands.back(), "400000000000000000");
     EXPECT_EQ(rig.state.intMeasStat, kHeaterOff);
-    EXPECT_EQ(rig.state.controls.cmdMeasStartCaption, "Turn on Filament");
 }
 
 TEST(Gen1Sweep, ClosingTheWindowDuringARunSendsNothingMore) {

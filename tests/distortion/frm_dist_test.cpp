@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -90,6 +91,11 @@ TEST(DistortionWindow, AnalysesTheMeasuredFamilyAndShowsTheLoadLineWhileOpen) {
     EXPECT_GT(shown("lblFftDist_1"), shown("lblFftDist_3"));
     EXPECT_LT(w.app.state->dist.dblDistVaMin, va);
     EXPECT_GT(w.app.state->dist.dblDistVaMax, va);
+
+    // Minimising: the window system sends a hide event while the window stays open.
+    QHideEvent minimised;
+    QApplication::sendEvent(dist, &minimised);
+    EXPECT_TRUE(w.app.state->dist.visible);
 
     // Closing the window takes the load line off the graph; opening it again starts from
     // the defaults.
