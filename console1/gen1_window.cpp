@@ -49,7 +49,7 @@ Form1::Form1(Gen1App& app, QWidget* parent)
 
     console_.Form_Load();
     refreshFromModel();
-    resize(1200, 820);
+    resizeWithinScreen(this, QSize(1200, 820));
 }
 
 Form1::~Form1() {

@@ -83,7 +83,7 @@ Form1::Form1(ConsoleApp& app, QWidget* parent)
 
     logic_->Form_Load();
     refreshFromModel();
-    resize(1180, 760);
+    resizeWithinScreen(this, QSize(1180, 760));
 }
 
 Form1::~Form1() {

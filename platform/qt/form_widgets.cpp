@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QScreen>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -45,6 +46,16 @@ QWidget* controlsBesideGraph(QWidget* controls, QWidget* graph, QWidget* belowGr
     layout->addWidget(scroll);
     layout->addWidget(right, 1);
     return central;
+}
+
+void resizeWithinScreen(QWidget* window, QSize preferred) {
+    QSize size = preferred;
+    if (const QScreen* screen = window->screen()) {
+        // Room for the title bar and the frame that the window manager adds.
+        const QSize room = screen->availableGeometry().size() - QSize(16, 48);
+        size = size.boundedTo(room);
+    }
+    window->resize(size.expandedTo(window->minimumSizeHint()));
 }
 
 }  // namespace ostrino

@@ -18,4 +18,8 @@ QLineEdit* textEntry(const char* name, int width);
 // beside them the graph, which takes the rest, above a row of further controls.
 QWidget* controlsBesideGraph(QWidget* controls, QWidget* graph, QWidget* belowGraph);
 
+// Gives a window its preferred size, made smaller where the screen is smaller (a laptop
+// screen of 768 lines), though never below what its controls need.
+void resizeWithinScreen(QWidget* window, QSize preferred);
+
 }  // namespace ostrino
