@@ -49,9 +49,9 @@ class Canvas {
     // goes into error.
     virtual bool saveBitmap(const std::string& path, std::string& error) = 0;
 
-    // Between these two, the lines and circles of one curve may be put down together: all
-    // its circles first, then its lines pen by pen. The picture differs only where a marker
-    // and a segment that does not end in it overlap. Everything is down after endBatch.
+    // Between these two, the lines and circles of one curve may be put down together, in
+    // the order they were drawn; a dotted or dashed pattern runs on through lines drawn one
+    // after the other with the same pen. Everything is down after endBatch.
     virtual void beginBatch() {}
     virtual void endBatch() {}
 };

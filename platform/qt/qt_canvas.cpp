@@ -147,35 +147,26 @@ void QtCanvas::endBatch() {
 }
 
 void QtCanvas::flushBatch() {
-    if (batchStamps_.empty() && batchLines_.empty()) {
-        return;
-    }
-    if (!batchStamps_.empty()) {
-        QPainter& p = painter();
-        for (const auto& [stamp, at] : batchStamps_) {
-            p.drawImage(at, stamp);
-        }
-        batchStamps_.clear();
-    }
-    if (penWidth_ == 1.0) {
-        // Thin lines straight into the image: far quicker than the painter's general
-        // stroker, and within a pixel what it draws for lines between pixel centres. The
-        // painter may stay open while the image owns its pixels alone; an image shared
-        // with a copy gets its own pixels first, and the painter must then start afresh.
-        if (painter_ && !image_.isDetached()) {
-            painter_->end();
-            painter_.reset();
-        }
-        for (const auto& [key, lines] : batchLines_) {
-            drawThinLines(key, lines);
-        }
-    } else {
-        for (const auto& [key, lines] : batchLines_) {
-            setPen(key);
-            painter_->drawLines(lines.data(), static_cast<int>(lines.size()));
+    for (const BatchOp& op : batch_) {
+        if (!op.stamp.isNull()) {
+            painter().drawImage(op.at, op.stamp);
+        } else if (penWidth_ == 1.0) {
+            // Thin lines straight into the image: far quicker than the painter's general
+            // stroker, and within a pixel what it draws for lines between pixel centres.
+            // The painter may stay open while the image owns its pixels alone; an image
+            // shared with a copy gets its own pixels first, and the painter must then start
+            // afresh.
+            if (painter_ && !image_.isDetached()) {
+                painter_->end();
+                painter_.reset();
+            }
+            drawThinLines(op.key, op.lines);
+        } else {
+            setPen(op.key);
+            painter_->drawLines(op.lines.data(), static_cast<int>(op.lines.size()));
         }
     }
-    batchLines_.clear();
+    batch_.clear();
 }
 
 void QtCanvas::drawThinLines(const PenKey& key, const std::vector<QLineF>& lines) {
@@ -243,8 +234,7 @@ void QtCanvas::drawThinLines(const PenKey& key, const std::vector<QLineF>& lines
 }
 
 void QtCanvas::clear(Rgb background) {
-    batchStamps_.clear();  // painted over anyway
-    batchLines_.clear();
+    batch_.clear();  // painted over anyway
     endPainting();
     image_.fill(toQColor(background));
 }
@@ -320,13 +310,10 @@ void QtCanvas::measurePen() {
 void QtCanvas::line(double x1, double y1, double x2, double y2) {
     if (batching_) {
         const PenKey key = currentPen();
-        // A curve uses one or two pens (markers solid, segments in their style).
-        auto group = std::find_if(batchLines_.begin(), batchLines_.end(),
-                                  [&key](const auto& g) { return g.first == key; });
-        if (group == batchLines_.end()) {
-            group = batchLines_.insert(batchLines_.end(), {key, {}});
+        if (batch_.empty() || !batch_.back().stamp.isNull() || batch_.back().key != key) {
+            batch_.push_back({QImage(), QPoint(), key, {}});
         }
-        group->second.emplace_back(snapped(x1, y1), snapped(x2, y2));
+        batch_.back().lines.emplace_back(snapped(x1, y1), snapped(x2, y2));
         return;
     }
     applyPen();
@@ -353,7 +340,7 @@ void QtCanvas::circle(double x, double y, double radius) {
     const int half = stamp.width() / 2;
     const QPoint at(static_cast<int>(whole.x()) - half, static_cast<int>(whole.y()) - half);
     if (batching_) {
-        batchStamps_.emplace_back(stamp, at);
+        batch_.push_back({stamp, at, {}, {}});
     } else {
         painter().drawImage(at, stamp);
     }

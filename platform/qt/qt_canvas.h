@@ -75,10 +75,16 @@ class QtCanvas : public Canvas {
     PenKey appliedPen_{};
     std::map<PenKey, QPen> pens_;
 
-    // What a batch holds until it ends.
+    // What a batch holds until it ends, in the order it was drawn: circle stamps, and runs
+    // of lines drawn one after the other with the same pen.
+    struct BatchOp {
+        QImage stamp;  // null for a run of lines
+        QPoint at;
+        PenKey key;
+        std::vector<QLineF> lines;
+    };
     bool batching_ = false;
-    std::vector<std::pair<QImage, QPoint>> batchStamps_;
-    std::vector<std::pair<PenKey, std::vector<QLineF>>> batchLines_;
+    std::vector<BatchOp> batch_;
 
     QRgb foreground_ = qRgb(0, 0, 0);
     Rgb foregroundRgb_ = kBlack;

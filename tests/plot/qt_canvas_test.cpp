@@ -153,6 +153,26 @@ TEST(QtCanvas, BatchedCurveLooksLikeTheCurveDrawnStrokeByStroke) {
     }
 }
 
+// A curve's marker covers the segments drawn before it, in a batch as stroke by stroke.
+TEST(QtCanvas, BatchedMarkersCoverTheSegmentsDrawnBeforeThem) {
+    for (bool batch : {false, true}) {
+        QtCanvas c(QSize(750, 700));  // plot (0, 0) is pixel (100, 600), 0.5 pixel per unit
+        if (batch) {
+            c.beginBatch();
+        }
+        c.setFill(kWhite, true);
+        c.line(0, 500, 1000, 500);  // a long segment through the next marker
+        c.setForeground(kRed);
+        c.circle(500, 500, 30);  // drawn after it: its white inside hides the segment
+        if (batch) {
+            c.endBatch();
+        }
+        const QImage& img = c.image();
+        EXPECT_EQ(img.pixel(350, 350), kWhitePixel) << batch;    // the segment under the marker
+        EXPECT_EQ(img.pixel(200, 350), qRgb(0, 0, 0)) << batch;  // the segment beside it
+    }
+}
+
 TEST(QtCanvas, FontsFallBackTextScalesAndHangsFromItsCorner) {
     for (const char* face : {"MS Sans Serif", "Comic Sans Ms"}) {
         const QFontInfo info(QtCanvas::makeFont(face, 8.25, false, 2.0));
