@@ -59,7 +59,8 @@ class SetupWriter {
 // (which then stands as the end row).
 int countPoints(const MeasMatrix& m, int first) {
     int n = 0;
-    while (first + n < MeasMatrix::kRows - 1 && std::lround(m(first + n, MeasMatrix::Curve)) > 0) {
+    while (first + n < MeasMatrix::kRows - 1 &&
+           roundHalfEven(m(first + n, MeasMatrix::Curve)) > 0) {
         ++n;
     }
     return n;
@@ -123,12 +124,7 @@ std::optional<std::string> setupFileText(const ConsoleState& state, const Form1M
         return std::nullopt;
     }
     w.entry(*degreeInt, "degree of polynom");
-    const auto pmax = parseNumber(model.txtPmax);
-    if (!pmax) {
-        error = "Pmax \"" + model.txtPmax + "\" is not a number";
-        return std::nullopt;
-    }
-    w.scaled(*pmax, "Pmax ");
+    w.scaled(pmaxWatts(model), "Pmax ");
     w.entry(0, "spare variable");
     w.flag(model.chkKeepPlot, "Keep Plot check box");
     w.flag(model.chkColor, "Color check box");

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "common/numbers.h"
+
 namespace ostrino {
 
 // titlePlacement when none of the three title options is selected.
@@ -81,5 +83,11 @@ struct Form1Hooks {
         }
     }
 };
+
+// The dissipation limit typed into "Pmax (W)", read as the graph reads it: the number the
+// box starts with ("15 W" is 15), 0 when it starts with none.
+inline double pmaxWatts(const Form1Model& model) {
+    return leadingNumber(model.txtPmax).value_or(0.0);
+}
 
 }  // namespace ostrino

@@ -350,7 +350,7 @@ void Plotter::DrawSegment(int x1, int y1, int x2, int y2, int style, Rgb& colour
 
 void Plotter::PlotPmax(double dblXmin, double dblXmax, double dblYmin, double dblYmax) {
     Rgb colour = inColour(kRed);
-    const double p = leadingNumber(model_.txtPmax).value_or(0.0) * 1000.0;  // W to mW
+    const double p = pmaxWatts(model_) * 1000.0;  // W to mW
     if (!(p > 1e-6)) {
         return;
     }

@@ -75,6 +75,18 @@ TEST(SetupFileText, LineLayout) {
     EXPECT_EQ(t.substr(t.size() - endLine.size()), endLine);
 }
 
+// The Pmax box is read as the graph reads it, so whatever the graph draws can be saved.
+TEST(SetupFileText, PmaxAsTheGraphReadsIt) {
+    const std::pair<const char*, const char*> cases[] = {{"2.75", " 2750         Pmax "},
+                                                         {"15 W", " 15000        Pmax "},
+                                                         {"", " 0            Pmax "}};
+    for (const auto& [box, line] : cases) {
+        Console c;
+        c.logic.model.txtPmax = box;
+        EXPECT_NE(text(c).find(std::string("\r\n") + line + "\r\n"), std::string::npos) << box;
+    }
+}
+
 TEST(SetupFile, RoundTrip) {
     Console c;
     c.logic.model.cboMeasType = 2;
