@@ -60,6 +60,13 @@ Form1::Form1(ConsoleApp& app, QWidget* parent)
             commit([this, x, y] { plotter_->mousePress(x, y); });
         }
     };
+    // The click that follows the press commits the fields once more (a second fault among
+    // them is reported then).
+    picScreen_->click = [this] {
+        if (!refreshing_ && !committing_) {
+            commit([this] { logic_->setup.ProcessFields(); });
+        }
+    };
 
     auto* left = new QWidget;
     auto* leftLayout = new QVBoxLayout(left);

@@ -52,4 +52,11 @@ void CanvasView::mousePressEvent(QMouseEvent* event) {
     event->accept();
 }
 
+void CanvasView::mouseReleaseEvent(QMouseEvent* event) {
+    if (click && rect().contains(event->position().toPoint())) {
+        click();
+    }
+    event->accept();
+}
+
 }  // namespace ostrino

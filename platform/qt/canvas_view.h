@@ -21,6 +21,8 @@ class CanvasView : public QWidget {
     std::function<void()> redraw;
     // A mouse press at plot coordinates (x, y).
     std::function<void(double x, double y)> press;
+    // A click: the button pressed on the widget is let go on it again.
+    std::function<void()> click;
 
     QSize sizeHint() const override { return {640, 560}; }
     QSize minimumSizeHint() const override { return {320, 280}; }
@@ -32,6 +34,7 @@ class CanvasView : public QWidget {
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     QSize imageSizeFor(QSize widgetSize) const;

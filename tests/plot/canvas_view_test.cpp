@@ -24,6 +24,16 @@ TEST(CanvasView, PressesArriveInPlotCoordinates) {
     EXPECT_NEAR(presses[0].y, 0, 1e-9);
     EXPECT_NEAR(presses[1].x, 550, 1e-9);
     EXPECT_NEAR(presses[1].y, 500, 1e-9);
+
+    // Letting go on the graph is a click; dragged off it first, it is none.
+    int clicks = 0;
+    w.click = [&] { ++clicks; };
+    for (QPointF at : {QPointF(375, 350), QPointF(800, 350)}) {
+        QMouseEvent e(QEvent::MouseButtonRelease, at, w.mapToGlobal(at), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &e);
+    }
+    EXPECT_EQ(clicks, 1);
 }
 
 // The image outlives repaints (what "Keep Plot" draws over); only a new size replaces it.
