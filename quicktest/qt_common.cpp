@@ -116,10 +116,12 @@ void showDifferential(const Differential& d, std::string& value, std::string& un
     }
 }
 
-std::string comparedText(const Differential& d, double nominal, double scale) {
+std::string comparedText(const Differential& d, double nominal, double unitDivisor) {
     if (d.computed) {
         double bar = 0.0;
-        return CalNom(d.value * scale, nominal, bar);
+        // Divided, not multiplied by the reciprocal: 2800 * 0.001 is not 2800 / 1000, and the
+        // last bit decides a percentage that lies on a half.
+        return CalNom(d.value / unitDivisor, nominal, bar);
     }
     return d.text == kNotMeasured ? kNotMeasured : "---";
 }

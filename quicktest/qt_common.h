@@ -53,9 +53,10 @@ Differential transconductance(double dImA, double dV);
 Differential notMeasured();
 // Shows d: its text in value, its unit (when it has one) in unit.
 void showDifferential(const Differential& d, std::string& value, std::string& unit);
-// The percentage of a result: compared with nominal (after scale) when it was computed,
-// "- - -" when its points were not measured, "---" when it is out of range.
-std::string comparedText(const Differential& d, double nominal, double scale);
+// The percentage of a result: its value divided by unitDivisor (1000 turns ohm into the
+// nominal's kohm) compared with nominal when it was computed, "- - -" when its points were
+// not measured, "---" when it is out of range.
+std::string comparedText(const Differential& d, double nominal, double unitDivisor);
 
 // ---- entry fields -------------------------------------------------------------------------
 

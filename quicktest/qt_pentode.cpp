@@ -100,7 +100,7 @@ void QTpentode::AnalyzeQTPMatrix() {
         measured(3, 4) ? resistance(at(4, Va) - at(3, Va), (at(4, Ia) - at(3, Ia)) / 1000.0)
                        : notMeasured();
     showDifferential(ra, p.lblVaIa, p.lblVaIaohm);
-    p.lblRaProc = comparedText(ra, q.dblQTPRaNom, 1.0 / 1000.0);
+    p.lblRaProc = comparedText(ra, q.dblQTPRaNom, 1000.0);
 
     const Differential gm1 = measured(5, 6)
                                  ? transconductance(at(6, Ia) - at(5, Ia), at(6, Vs) - at(5, Vs))

@@ -46,7 +46,7 @@ void analyzeSection(const MeasMatrix& m, int iCol, int vCol, const QuickTestSett
             ? resistance(m(4, vCol) - m(0, vCol), (m(4, iCol) - m(0, iCol)) / 1000.0)
             : notMeasured();
     showDifferential(ra, out.ra, out.raUnit);
-    out.raProc = comparedText(ra, q.dblQTTRaNom, 1.0 / 1000.0);
+    out.raProc = comparedText(ra, q.dblQTTRaNom, 1000.0);
 
     const Differential gm =
         rowMeasured(m, 1) && rowMeasured(m, 3)

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QVBoxLayout>
 
 #include "quicktest/qt_common.h"
@@ -35,7 +36,10 @@ QLineEdit* QuickTestWindow::entry(const char* name, std::string* text,
 }
 
 bool QuickTestWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut) {
+    // A box's own context menu takes the focus only for as long as it is open; the box keeps
+    // its edit, so that is no commit.
+    if (event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
         const QVariant index = watched->property("entryIndex");
         if (index.isValid() && index.toInt() >= 0 &&
             index.toInt() < static_cast<int>(entryCommits_.size())) {

@@ -98,6 +98,14 @@ TEST(QuickTestWindows, TriodeControls) {
         QApplication::sendEvent(nominal, &out);
     }
     EXPECT_EQ(c.dialogs.messages.size(), 2u);
+    // Its context menu does not take the focus away for good: nothing is committed.
+    c.dialogs.messages.clear();
+    nominal->setText("12");
+    QFocusEvent toMenu(QEvent::FocusOut, Qt::PopupFocusReason);
+    QApplication::sendEvent(nominal, &toMenu);
+    EXPECT_TRUE(c.dialogs.messages.empty());
+    EXPECT_EQ(c.app.state->qt.dblQTTIa1Nom, 0.0);
+    EXPECT_EQ(nominal->text(), "12");
     c.child<QCheckBox>(w, "chkAppend")->click();
     EXPECT_TRUE(c.app.state->qt.chkAppendTriode);
 }

@@ -234,6 +234,35 @@ TEST(PentodeAnalysis, Mu1NeedsBothRaAndGma) {
     }
 }
 
+// Ra is compared in kohm: Ra / 1000 against the nominal value, down to the last bit.
+TEST(PentodeAnalysis, RaPercentageOfTheNominalInKohm) {
+    struct Case {
+        double va3, va4, ia3, ia4;  // the anode pair
+        double nominal;
+        const char* ra;
+        const char* proc;
+    };
+    const Case cases[] = {
+        {225.0, 275.0, 39.375, 40.625, 50.0, "40", "80"},
+        {126.0, 154.0, 5.0, 15.0, 3.2, "2.8", "87"},  // 2.8 / 3.2 lies just below 87.5
+        {171.0, 209.0, 5.0, 15.0, 1.6, "3.8", "237"},
+    };
+    for (const Case& c : cases) {
+        Rig r;
+        r.state.qt.dblQTPRaNom = c.nominal;
+        const Point points[7] = {
+            {250, 8, 250, 1, -11},       {250, 10, 250, 1, -10},      {250, 12, 250, 1, -9},
+            {c.va3, c.ia3, 250, 1, -10}, {c.va4, c.ia4, 250, 1, -10}, {250, 10, 225, 0.5, -10},
+            {250, 10, 275, 1.5, -10},
+        };
+        fill(r, points);
+        r.pentode.AnalyzeQTPMatrix();
+        EXPECT_EQ(r.pentode.model.lblVaIa, c.ra) << c.va3;
+        EXPECT_EQ(r.pentode.model.lblVaIaohm, "(kohm)") << c.va3;
+        EXPECT_EQ(r.pentode.model.lblRaProc, c.proc) << c.va3;
+    }
+}
+
 TEST(PentodeRun, AbortShowsOnlyWhatWasMeasured) {
     sim::SimOptions options;
     options.valve = "EL84";

@@ -10,6 +10,7 @@
 
 #include "sim/valve_models.h"
 #include "tests/quicktest/qt_rig.h"
+#include "tests/support/scoped_work_dir.h"
 
 namespace ostrino {
 namespace {
@@ -394,6 +395,43 @@ TEST(TriodeAnalysis, OutOfRangeDifferentials) {
     EXPECT_EQ(t.lblMu2, "N.A.");
 }
 
+// Ra is compared in kohm: Ra / 1000 against the nominal value. Where the percentage lies on a
+// half, the last bit of that quotient picks the neighbour.
+TEST(TriodeAnalysis, RaPercentageOfTheNominalInKohm) {
+    struct Case {
+        double va0, va4, ia0, ia4;  // rows 0 and 4
+        double nominal;
+        const char* ra;
+        const char* proc;
+    };
+    const Case cases[] = {
+        {225.0, 275.0, 10.0, 15.0, 8.0, "10", "125"},
+        {126.0, 154.0, 5.0, 15.0, 3.2, "2.8", "87"},   // 2.8 / 3.2 lies just below 87.5
+        {171.0, 209.0, 5.0, 15.0, 1.6, "3.8", "237"},  // and 3.8 / 1.6 below 237.5
+        {126.0, 154.0, 5.0, 15.0, 0.0, "2.8", "- - -"},
+    };
+    for (const Case& c : cases) {
+        Rig r;
+        r.state.qt.dblQTTRaNom = c.nominal;
+        const double vaMid = (c.va0 + c.va4) / 2.0;
+        const double iaMid = (c.ia0 + c.ia4) / 2.0;
+        // Section 2 sees the same points on the screen supply.
+        const Point points[5] = {
+            {c.va0, c.ia0, c.va0, c.ia0, -10.0}, {vaMid, iaMid - 1.0, vaMid, iaMid - 1.0, -11.0},
+            {vaMid, iaMid, vaMid, iaMid, -10.0}, {vaMid, iaMid + 1.0, vaMid, iaMid + 1.0, -9.0},
+            {c.va4, c.ia4, c.va4, c.ia4, -10.0},
+        };
+        fill(r, points);
+        r.triode.AnalyzeQTTMatrix();
+        const auto& t = r.triode.model;
+        EXPECT_EQ(t.lblVa1Ia1, c.ra) << c.va0 << " " << c.nominal;
+        EXPECT_EQ(t.lblVa1Ia1ohm, "(kohm)") << c.va0 << " " << c.nominal;
+        EXPECT_EQ(t.lblRa1Proc, c.proc) << c.va0 << " " << c.nominal;
+        EXPECT_EQ(t.lblVa2Ia2, c.ra) << c.va0 << " " << c.nominal;
+        EXPECT_EQ(t.lblRa2Proc, c.proc) << c.va0 << " " << c.nominal;
+    }
+}
+
 // ---- report -------------------------------------------------------------------------------
 
 TEST(TriodeReport, Layout) {
@@ -436,6 +474,7 @@ TEST(TriodeReport, Layout) {
 }
 
 TEST(TriodeReport, WrittenAndAppended) {
+    test::ScopedWorkDir dir;
     Rig r;
     r.dialogs.fileNames = {"report.txt", "report.txt"};
     r.triode.cmdReport_Click();
