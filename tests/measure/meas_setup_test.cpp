@@ -55,8 +55,9 @@ class MeasSetupTest : public ::testing::Test {
 constexpr double kVmax = 300, kVhMax = 19.5, kHeat = 6.3;
 
 // limits: Var1 start def/min, stop def/max, intervals def; Var2, Const1, Const2 def/min/max;
-// delay def. Types 1 and 4 hide Const2 and keep what the type before (0 and 3 here) installed. graph: x column, stepping column, x range, x limits, x divisions and default
-// divisions, upper end of the y axes.
+// delay def. Types 1 and 4 hide Const2 and keep what the type before (0 and 3 here) installed.
+// graph: x column, stepping column, x range, x limits, x divisions and default divisions, upper end
+// of the y axes.
 struct TypeRow {
     const char* name;
     Texts captions;  // Var1, padded Var1, Var2, Const1, Const2 (empty when hidden)
