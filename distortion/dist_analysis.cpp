@@ -78,19 +78,24 @@ void DistAnalysis::publish() {
 }
 
 void DistAnalysis::ReadFields() {
-    const auto read = [this](const std::string& text, const char* box, double& value) {
+    bool rejected = false;
+    const auto read = [this, &rejected](const std::string& text, const char* box, double& value) {
         if (const std::optional<double> v = readNumberBox(text, box, dialogs_)) {
             value = *v;
+        } else {
+            rejected = true;
         }
     };
     read(model.txtVsupply, "Vsupply", vsupply_);
     read(model.txtRload, "Rload", rload_);
     read(model.txtVgrid, "Vgrid", vgrid_);
     read(model.txtVsign, "Vsign", vsign_);
-    CheckMeasFields();
+    if (!CheckMeasFields() && rejected) {
+        UpdateMeasFields();  // the box shows the value that is kept
+    }
 }
 
-void DistAnalysis::CheckMeasFields() {
+bool DistAnalysis::CheckMeasFields() {
     struct Limit {
         double* value;
         double min, max;
@@ -103,20 +108,27 @@ void DistAnalysis::CheckMeasFields() {
         {&vgrid_, kVgridMin, kVgridMax, "Vgrid has to less than ", "Vgrid has to larger than "},
         {&vsign_, kVsignMin, kVsignMax, "Vsign has to less than ", "Vsign has to larger than "},
     };
+    // The boxes keep what was typed ("0.50" stays "0.50") unless a value had to be corrected.
+    bool corrected = false;
     for (const Limit& l : limits) {
         if (*l.value > l.max) {
             dialogs_.message(l.tooHigh + numberText(l.max));
             *l.value = l.max;
+            corrected = true;
             break;
         }
         if (!(*l.value >= l.min)) {
             dialogs_.message(l.tooLow + numberText(l.min));
             *l.value = l.min;
+            corrected = true;
             break;
         }
     }
     publish();
-    UpdateMeasFields();
+    if (corrected) {
+        UpdateMeasFields();
+    }
+    return corrected;
 }
 
 double DistAnalysis::SurfaceIa(double va, double vg) const {

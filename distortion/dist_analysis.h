@@ -65,8 +65,9 @@ class DistAnalysis {
     // A box was left or Enter was typed in it: all four boxes are read and checked. A box
     // that does not hold a number keeps its previous value (with a message).
     void ReadFields();
-    // The first setting outside its limits is reported and set to that limit.
-    void CheckMeasFields();
+    // The first setting outside its limits is reported and set to that limit, and the boxes
+    // are refilled; true when that happened.
+    bool CheckMeasFields();
     void cmdAnalyze_Click();
 
     // Settings.

@@ -140,6 +140,50 @@ TEST(DistAnalysis, OnlyTheFirstSettingOutsideItsLimitsIsReportedAndSetToTheLimit
     }
 }
 
+TEST(DistAnalysis, SettingsWithinTheirLimitsKeepTheTextAsTyped) {
+    struct Case {
+        std::string vsupply, rload, vgrid, vsign;
+        double vsupplyValue, rloadValue, vgridValue, vsignValue;
+    };
+    const Case cases[] = {
+        {"250.0", "2.20", "-3.50", "0.50", 250, 2.2, -3.5, 0.5},
+        {"1e2", "+10", "-0", ".25", 100, 10, 0, 0.25},
+        {" 300 ", "1.5", "-4", "1", 300, 1.5, -4, 1},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        DistModel& m = rig.analysis.model;
+        m.txtVsupply = c.vsupply;
+        m.txtRload = c.rload;
+        m.txtVgrid = c.vgrid;
+        m.txtVsign = c.vsign;
+        rig.analysis.ReadFields();
+        EXPECT_TRUE(rig.dialogs.messages.empty()) << c.vsupply;
+        EXPECT_EQ(m.txtVsupply, c.vsupply);
+        EXPECT_EQ(m.txtRload, c.rload);
+        EXPECT_EQ(m.txtVgrid, c.vgrid);
+        EXPECT_EQ(m.txtVsign, c.vsign);
+        EXPECT_EQ(rig.analysis.dblDistVsupply(), c.vsupplyValue);
+        EXPECT_EQ(rig.analysis.dblDistRload(), c.rloadValue);
+        EXPECT_EQ(rig.analysis.dblDistVgrid(), c.vgridValue);
+        EXPECT_EQ(rig.analysis.dblDistVsign(), c.vsignValue);
+        EXPECT_EQ(rig.state.dist.dblDistRload, c.rloadValue);
+    }
+}
+
+TEST(DistAnalysis, ACorrectedSettingRefillsEveryBox) {
+    Rig rig;
+    DistModel& m = rig.analysis.model;
+    m.txtVsupply = "250.0";
+    m.txtRload = "2.20";
+    m.txtVsign = "150";
+    rig.analysis.ReadFields();
+    EXPECT_EQ(rig.dialogs.texts(), std::vector<std::string>{"Vsign has to less than 100"});
+    EXPECT_EQ(m.txtVsupply, "250");
+    EXPECT_EQ(m.txtRload, "2.2");
+    EXPECT_EQ(m.txtVsign, "100");
+}
+
 TEST(DistAnalysis, ABoxWithoutANumberKeepsItsValue) {
     Rig rig;
     rig.analysis.model.txtRload = "2k2";
@@ -306,6 +350,119 @@ TEST(DistAnalysis, PowersFromOneWattOnAreShownInWatts) {
         EXPECT_EQ(m.lblPsupplyDC, c.supply);
         EXPECT_EQ(m.lblPsupplyDCUnit, c.supplyUnit);
     }
+}
+
+TEST(DistAnalysis, AStageWhoseCurrentFollowsTheGridLinearlyShowsExactResults) {
+    // Flat curves, Ia = gm (Vg + 20): the transfer characteristic is a straight line, so the
+    // anode voltage is Vsupply - Rload gm (Vgrid + 20 + Vsign sin) and every result is known.
+    struct Case {
+        double gm, vaTo, vaStep, vsupply, rload, vgrid, vsign;
+        std::string iaDC, vaDC, tube, tubeUnit, supply, supplyUnit, vaAV, iaAV, gain, ampl1, pwr1,
+            total, totalUnit;
+        double vaMin, vaMax;
+    };
+    // clang-format off
+    const Case cases[] = {
+        // 10 mA at 249.4 V; the anode swings 5.06 V either way, 2.53 mW of signal power.
+        {1, 400, 10, 300, 5.06, -10, 1,
+         "10", "249.4", "2.49", "W", "3", "W", "249.4", "10", "5.06", "5.06", "2.53", "2.5", "mW",
+         244.34, 254.46},
+        // 4 mA at 200 V; 50 V either way.
+        {1, 400, 10, 300, 25, -16, 2,
+         "4", "200", "800", "mW", "1.2", "W", "200", "4", "25", "50", "50", "50", "mW",
+         150, 250},
+        // 10 mA at 400 V; 360 V either way, 1080 mW of signal power.
+        {2, 1000, 25, 1000, 60, -15, 3,
+         "10", "400", "4", "W", "10", "W", "400", "10", "120", "360", "1080", "1.08", "W",
+         40, 760},
+    };
+    // clang-format on
+    const std::vector<double> grids = {-18, -16, -14, -12, -10, -8, -6};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "Rload " << c.rload);
+        Rig rig;
+        const double gm = c.gm;
+        rig.measure([gm](double, double vg) { return gm * (vg + 20); }, grids, 0, c.vaTo, c.vaStep);
+        rig.set(c.vsupply, c.rload, c.vgrid, c.vsign);
+        rig.analysis.cmdAnalyze_Click();
+        ASSERT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.texts()[0];
+        const DistModel& m = rig.analysis.model;
+        EXPECT_EQ(m.lblIaDC, c.iaDC);
+        EXPECT_EQ(m.lblVaDC, c.vaDC);
+        EXPECT_EQ(m.lblPtubeDC, c.tube);
+        EXPECT_EQ(m.lblPtubeDCUnit, c.tubeUnit);
+        EXPECT_EQ(m.lblPsupplyDC, c.supply);
+        EXPECT_EQ(m.lblPsupplyDCUnit, c.supplyUnit);
+        EXPECT_EQ(m.lblVaAV, c.vaAV);
+        EXPECT_EQ(m.lblIaAV, c.iaAV);
+        EXPECT_EQ(m.lblGain, c.gain);
+        EXPECT_EQ(m.lblFftAmpl[0], c.ampl1);
+        EXPECT_EQ(m.lblFftPwr[0], c.pwr1);
+        for (int k = 1; k < DistModel::kHarmonics; ++k) {
+            EXPECT_EQ(m.lblFftAmpl[k], "0") << k;
+            EXPECT_EQ(m.lblFftPwr[k], "0") << k;
+            EXPECT_EQ(m.lblFftDist[k], "0") << k;
+            EXPECT_EQ(m.lblFftdB[k], "< 100") << k;
+        }
+        EXPECT_EQ(m.lblFftDistTotal, "0");
+        EXPECT_EQ(m.lblFftPwrTotal, c.total);
+        EXPECT_EQ(m.lblFftPwrTotalUnit, c.totalUnit);
+        // The positive grid peak draws the most current and pulls the anode lowest.
+        EXPECT_NEAR(rig.analysis.dblDistVaMin(), c.vaMin, 1e-6);
+        EXPECT_NEAR(rig.analysis.dblDistVaMax(), c.vaMax, 1e-6);
+    }
+}
+
+TEST(DistAnalysis, ASquareLawStageHasOnlyASecondHarmonicOfTheExpectedLevel) {
+    // Ia = a (Vg + 20)^2 with c = Vgrid + 20: the current is a (c^2 + s^2 / 2) + 2 a c s sin
+    // - a s^2 / 2 cos 2wt, so A1 = 2 a c s R, A2 = a s^2 R / 2 and A2 / A1 = s / (4 c).
+    // With a = 0.1, c = 10, s = 2, R = 5: A1 = 20 V, A2 = 1 V, 5 %, -26.02 dBc.
+    Rig rig;
+    rig.measure([](double, double vg) { return 0.1 * (vg + 20) * (vg + 20); },
+                {-18, -16, -14, -12, -10, -8, -6, -4, -2}, 0, 400, 10);
+    rig.set(300, 5, -10, 2);
+    rig.analysis.cmdAnalyze_Click();
+    ASSERT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.texts()[0];
+    const DistModel& m = rig.analysis.model;
+    // The transfer characteristic is a polygon through 51 points of the parabola: a few
+    // thousandths of a volt off.
+    EXPECT_NEAR(Rig::value(m.lblFftAmpl[0]), 20, 0.011);
+    EXPECT_NEAR(Rig::value(m.lblFftAmpl[1]), 1, 0.011);
+    EXPECT_NEAR(Rig::value(m.lblGain), 10, 0.011);
+    EXPECT_NEAR(Rig::value(m.lblFftDist[1]), 5, 0.01);
+    EXPECT_EQ(m.lblFftdB[1], "-26");
+    EXPECT_NEAR(Rig::value(m.lblFftDistTotal), 5, 0.01);
+    for (int k = 2; k < DistModel::kHarmonics; ++k) {
+        EXPECT_NEAR(Rig::value(m.lblFftDist[k]), 0, 0.01) << k;
+    }
+    // The average current rises under drive by a s^2 / 2 = 0.2 mA.
+    EXPECT_NEAR(Rig::value(m.lblVaAV), 300 - 5 * 10.2, 0.011);
+    EXPECT_NEAR(Rig::value(m.lblIaAV), 10.2, 0.011);
+    EXPECT_NEAR(Rig::value(m.lblIaDC), 10, 0.011);
+    // P = A^2 / (2 Rload): 40 mW in the fundamental, 0.1 mW in the second harmonic.
+    EXPECT_NEAR(Rig::value(m.lblFftPwr[0]), 40, 0.05);
+    EXPECT_NEAR(Rig::value(m.lblFftPwr[1]), 0.1, 0.011);
+    EXPECT_NEAR(Rig::value(m.lblFftPwrTotal), 40.1, 0.051);
+}
+
+TEST(DistAnalysis, ALoadLineThatNeverMeetsTheSurfaceStopsTheBisection) {
+    // Currents below zero at the negative signal peak (an offset in the measurement): the
+    // difference stays negative all the way up to the supply voltage.
+    Rig rig;
+    rig.measure([](double, double vg) { return vg + 5; }, {-8, -7, -6, -5, -4}, 0, 400, 10);
+    rig.set(300, 10, -6, 1);
+    rig.analysis.cmdAnalyze_Click();
+    EXPECT_EQ(rig.dialogs.texts(),
+              std::vector<std::string>{
+                  "Maximum number of itterations exceeded, please save problem and report."});
+    EXPECT_TRUE(rig.analysis.blnError());
+    for (const std::string& r : rig.results()) {
+        EXPECT_EQ(r, "- - -   ");
+    }
+    // The surface was dumped before the bisection; the graph still redraws.
+    EXPECT_TRUE(fileExists("curves.txt"));
+    EXPECT_EQ(rig.draws, 1);
+    EXPECT_EQ(rig.fronts, 1);
 }
 
 TEST(DistAnalysis, EachCurveIsReadFromItsOwnRows) {

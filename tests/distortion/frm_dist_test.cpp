@@ -70,9 +70,10 @@ TEST(DistortionWindow, AnalysesTheMeasuredFamilyAndShowsTheLoadLineWhileOpen) {
 
     // A 10 kohm load on 300 V, biased at -4 V with a 2 V signal.
     auto* rload = w.child<QLineEdit>(dist, "txtRload");
-    rload->setText("10");
+    rload->setText("10.0");
     Q_EMIT rload->returnPressed();
     EXPECT_EQ(w.app.state->dist.dblDistRload, 10);
+    EXPECT_EQ(rload->text(), "10.0");  // a value within its limits stays as typed
     w.child<QLineEdit>(dist, "txtVsign")->setText("2");
     w.child<QPushButton>(dist, "cmdAnalyze")->click();
     ASSERT_TRUE(w.dialogs.messages.empty()) << w.dialogs.texts()[0];
