@@ -493,7 +493,9 @@ void Console1::SetRelais(bool& blnFault) {
             blnHighGrid_ = true;
         }
     }
-    const int relay = relayByte(c_.chkIa20mA, c_.chkIs5mA, blnHighGrid_);
+    relayAnodeAlt_ = c_.chkIa20mA;
+    relayScreenAlt_ = c_.chkIs5mA;
+    const int relay = relayByte(relayAnodeAlt_, relayScreenAlt_, blnHighGrid_);
     SndString(relayString(relay), blnFault);
     if (blnFault && !closing_) {
         dialogs_.message(
@@ -804,12 +806,11 @@ void Console1::SndEsc() {
         }
     }
     port_.write(std::string(1, kEscChar));
-    // The instrument has dropped any partial command.
-    recoveryPending_ = false;
+    // After a fault the next exchange still drops what the instrument sent late.
 }
 
 void Console1::DeComposeString(int i, std::string_view strResultString, bool& blnFault) {
-    const DecodedResult r = decodeResult(strResultString, c_.chkIa20mA, c_.chkIs5mA);
+    const DecodedResult r = decodeResult(strResultString, relayAnodeAlt_, relayScreenAlt_);
     ComLabels& com = c_.com;
     com.lblStat = std::string(1, r.statusChar);
     for (std::size_t n = 0; n < static_cast<std::size_t>(kResultFields); ++n) {

@@ -128,6 +128,10 @@ class Console1 {
     Clock& clock_;
     Dialogs& dialogs_;
     bool blnHighGrid_ = false;
+    // The current ranges the relays were last set to; results are read with these, so
+    // that ticking a range box during a run cannot rescale the points already coming in.
+    bool relayAnodeAlt_ = false;
+    bool relayScreenAlt_ = false;
     bool closing_ = false;
     bool running_ = false;           // DoMeasurement has not returned yet
     bool heaterOffPending_ = false;  // "Abort !" pressed again while an aborted point finished

@@ -40,8 +40,10 @@ double curveAt(const ResultMatrix& m, int row) {
     return roundHalfEven(m.at(row, ResultMatrix::Curve));
 }
 
+// A number as the graph prints it: the shortest text of the value, a blank in place of
+// the sign when it is not negative.
 std::string numberItem(double v) {
-    return PrintWriter::numberItem(Decimals(v, 3).value_or(v));
+    return PrintWriter::numberItem(v);
 }
 
 }  // namespace

@@ -399,6 +399,45 @@ TEST(Gen1Sweep, AlternativeRangesSwitchTheRelaysAndTheDecoding) {
     EXPECT_NEAR(last, expectedMa({}, relays[0], points[10], false), 0.4);
 }
 
+TEST(Gen1Sweep, RangeBoxTickedDuringARunDoesNotRescaleItsPoints) {
+    struct Case {
+        bool anodeAlt, screenAlt;  // what the relays are set to at the start
+        const char* relay;
+        double iaFull, isFull;    // the converters' full scale in mA
+        double iaCount, isCount;  // one converter count in mA
+    };
+    const Case cases[] = {{false, false, "000000000000000034", 19.9505, 4.4383, 0.03, 0.006},
+                          {true, true, "000000000000000037", 267.3, 48.82, 0.4, 0.07}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.relay);
+        sim::SimOptions options;
+        options.measureTime = 0.5;  // each point takes half a second
+        Gen1Rig rig(options);
+        rig.state.controls.chkIa20mA = k.anodeAlt;
+        rig.state.controls.chkIs5mA = k.screenAlt;
+        rig.heaterOn();
+        const double t0 = rig.clock.now();
+        // Relays settle 0..1 s, then a point every 0.5 s: both boxes flip after point 3.
+        rig.clock.at(t0 + 2.8, [&] {
+            rig.state.controls.chkIa20mA = !k.anodeAlt;
+            rig.state.controls.chkIs5mA = !k.screenAlt;
+        });
+        rig.measure();
+        ASSERT_TRUE(rig.dialogs.messages.empty());
+        ASSERT_EQ(rig.commandsOf("00"), std::vector<std::string>{k.relay});
+        const auto points = rig.commandsOf("10");
+        ASSERT_EQ(points.size(), 11u);
+        for (std::size_t row = 0; row < points.size(); ++row) {
+            SCOPED_TRACE(row);
+            const int r = static_cast<int>(row);
+            const double ia = expectedMa(options, k.relay, points[row], false);
+            const double is = expectedMa(options, k.relay, points[row], true);
+            EXPECT_NEAR(rig.state.result(r, ResultMatrix::Ia), std::min(ia, k.iaFull), k.iaCount);
+            EXPECT_NEAR(rig.state.result(r, ResultMatrix::Is), std::min(is, k.isFull), k.isCount);
+        }
+    }
+}
+
 TEST(Gen1Sweep, GridSweepToMinus20UsesTheHighGridResistorForEveryPoint) {
     Gen1Rig rig;
     rig.state.controls.txtMeasStart = "-20";
@@ -640,6 +679,28 @@ TEST(Gen1Faults, WrongEchoLeavesTheRestOfTheCommandUnsentAndTheNextStartsWithEsc
     // The esc character drops what the instrument holds of the broken command.
     EXPECT_EQ(rig.port.wire().substr(4, 1), std::string(1, kEscChar));
     EXPECT_EQ(rig.port.wire().substr(5), "4000");
+}
+
+TEST(Gen1Faults, ALateResultIsDroppedAfterAFaultEvenWhenEscWasPressed) {
+    sim::SimOptions options;
+    options.measureTime = 40.0;  // beyond the 30 s a result character may take
+    Gen1Rig rig(options);
+    rig.heaterOn();
+    rig.measure();
+    ASSERT_EQ(rig.dialogs.texts(),
+              (std::vector<std::string>{
+                  "Error, The result string from the Ostrino was interrupted",
+                  "The measurement was aborted due to a communication problem with the Ostrino"}));
+    ASSERT_EQ(rig.state.intMeasStat, kHeaterOn);
+    rig.clock.advance(15.0);  // the result arrives after all
+    ASSERT_EQ(rig.port.charsWaiting(), kResultLength);
+
+    rig.console.SndEsc();
+    rig.console.cmdMeasStop_Click();  // the heater off: its echoes are not the stale result
+    EXPECT_EQ(rig.dialogs.messages.size(), 2u) << rig.dialogs.texts().back();
+    EXPECT_EQ(rig.commands.back(), "400000000000000000");
+    EXPECT_EQ(rig.state.intMeasStat, kHeaterOff);
+    EXPECT_EQ(rig.port.charsWaiting(), 0);
 }
 
 TEST(Gen1Faults, APortThatCannotBeOpenedIsReported) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "tests/console1/gen1_rig.h"
 #include "tests/support/recording_canvas.h"
 
@@ -102,6 +104,37 @@ TEST(Gen1Plot, LogoKeyAxesAndLegend) {
     }
     EXPECT_EQ(xMinor, 4 * 4);
     EXPECT_EQ(yMinor, 4 * 3);
+}
+
+TEST(Gen1Plot, AxisNumbersAreTheShortestTextOfTheValue) {
+    PlotRig p;
+    p.rig.console.cboMeasType_Click(2);  // an anode sweep: x up to 400 V
+    GraphSettings& g = p.rig.state.graph;
+    g.dblXmin = 0, g.dblXmax = 20, g.intXmajor = 3;
+    g.dblYmin = -1, g.dblYmax = 0.5, g.intYmajor = 3;
+    p.plotter.DrawPicture();
+    struct Case {
+        const char* text;
+        double x, y;
+    };
+    const Case cases[] = {
+        {" 0 ", -15, -20},
+        {" 6.66666666666667 ", 1000.0 / 3 - 15, -20},
+        {" 13.3333333333333 ", 2000.0 / 3 - 15, -20},
+        {" 20 ", 985, -20},
+        {"-1 ", -100, 30},
+        {"-.5 ", -100, 980.0 / 3 + 30},
+        {" 0 ", -100, 1960.0 / 3 + 30},
+        {" .5 ", -100, 1010},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        bool found = false;
+        for (const auto& op : p.canvas.textsEqual(c.text)) {
+            found |= std::abs(op.x1 - c.x) < 1e-9 && std::abs(op.y1 - c.y) < 1e-9;
+        }
+        EXPECT_TRUE(found);
+    }
 }
 
 TEST(Gen1Plot, CurvesFollowTheCheckBoxes) {
