@@ -47,6 +47,17 @@ std::string shown(double v, int decimals) {
     return numberText(Decimals(v, decimals).value_or(v));
 }
 
+// Short, so that the "Communication" frame keeps its width; the tool tip explains.
+std::string fullScaleLabel(bool ia, bool is) {
+    if (ia && is) {
+        return "Ia, Is at full scale";
+    }
+    if (ia || is) {
+        return std::string(ia ? "Ia" : "Is") + " at full scale";
+    }
+    return {};
+}
+
 }  // namespace
 
 const std::array<const char*, kMeasTypes>& measTypeNames() {
@@ -454,9 +465,7 @@ void Console1::cmdPreset_Click(int n) {
 int Console1::ComposeMatrix() {
     const MeasSettings& s = state_.meas;
     ResultMatrix& m = state_.result;
-    for (auto& row : m.cells) {
-        row.fill(0.0);
-    }
+    m.clear();
     const int wanted = s.intVar2Count * (s.intVar1Nintv + 1);
     int row = 0;
     for (int j = 0; j < s.intVar2Count && row < ResultMatrix::kMaxPoints; ++j) {
@@ -818,6 +827,7 @@ void Console1::DeComposeString(int i, std::string_view strResultString, bool& bl
         com.lblInt[n] = std::to_string(r.count[n]);
         com.lblVal[n] = shown(r.value[n], n < 4 ? 3 : 1);
     }
+    com.lblFullScale = r.valid ? fullScaleLabel(r.iaFullScale, r.isFullScale) : "";
     call(RefreshCom);
     if (!r.valid) {
         fault(blnFault, "Error, Ostrino sent a result that cannot be read (" + r.problem + ")");
@@ -826,6 +836,9 @@ void Console1::DeComposeString(int i, std::string_view strResultString, bool& bl
     if (i >= 0 && i < ResultMatrix::kRows) {
         state_.result(i, ResultMatrix::Ia) = r.ia;
         state_.result(i, ResultMatrix::Is) = r.is;
+        state_.result.fullScale[static_cast<std::size_t>(i)] =
+            static_cast<unsigned char>((r.iaFullScale ? ResultMatrix::kIaFullScale : 0u) |
+                                       (r.isFullScale ? ResultMatrix::kIsFullScale : 0u));
     }
 }
 

@@ -33,6 +33,11 @@ constexpr std::array<Rgb, Gen1Plotter::kColourCount> kColours{
 constexpr int kCircle = 1;
 constexpr int kCross = 2;
 
+// The mark of a current at the converter's full scale: a triangle around the point.
+constexpr double kFullScaleHalfWidth = 20.0;
+constexpr double kFullScaleBelow = 12.0;
+constexpr double kFullScaleAbove = 26.0;
+
 constexpr double kMajorTick = 15.0;
 constexpr double kMinorTick = 7.0;
 
@@ -105,6 +110,7 @@ void Gen1Plotter::DrawPicture() {
     Yaxis();
     Legend();
 
+    fullScaleShown_ = false;
     const Controls& c = state_.controls;
     const int marker = c.chkMarker ? kCircle : 0;
     const int storedMarker = c.chkMarker ? kCross : 0;
@@ -121,6 +127,9 @@ void Gen1Plotter::DrawPicture() {
     }
     if (c.chkIs) {
         curves(state_.result, ResultMatrix::Is, LineStyle::Dash, marker);
+    }
+    if (fullScaleShown_) {
+        FullScaleKey();
     }
     canvas_.setForeground(kBlack);
     canvas_.setLineStyle(LineStyle::Solid);
@@ -240,6 +249,23 @@ void Gen1Plotter::Legend() {
     canvas_.setForeground(kBlack);
 }
 
+void Gen1Plotter::FullScaleKey() {
+    // Below the legend in the right margin, shown only when some point carries the mark.
+    canvas_.setForeground(kBlack);
+    canvas_.setLineStyle(LineStyle::Solid);
+    fullScaleMark(1080, 30);
+    canvas_.text(1110, 50, "full scale");
+}
+
+void Gen1Plotter::fullScaleMark(double x, double y) {
+    fullScaleShown_ = true;
+    // A triangle around the point, pointing up: the current was at least this.
+    canvas_.line(x - kFullScaleHalfWidth, y - kFullScaleBelow, x + kFullScaleHalfWidth,
+                 y - kFullScaleBelow);
+    canvas_.line(x + kFullScaleHalfWidth, y - kFullScaleBelow, x, y + kFullScaleAbove);
+    canvas_.line(x, y + kFullScaleAbove, x - kFullScaleHalfWidth, y - kFullScaleBelow);
+}
+
 void Gen1Plotter::curves(const ResultMatrix& m, int column, LineStyle style, int marker) {
     const GraphSettings& g = state_.graph;
     const auto px = [&](int row) { return intScale(m.at(row, g.intXcol), g.dblXmin, g.dblXmax); };
@@ -247,6 +273,9 @@ void Gen1Plotter::curves(const ResultMatrix& m, int column, LineStyle style, int
     const auto mark = [&](int row) {
         const double x = px(row), y = py(row);
         canvas_.setLineStyle(LineStyle::Solid);
+        if (m.atFullScale(row, column)) {
+            fullScaleMark(x, y);  // whether or not markers are shown
+        }
         if (marker == kCircle) {
             canvas_.setFill(kWhite, true);
             canvas_.circle(x, y, 7);

@@ -39,9 +39,13 @@ class Gen1Plotter {
     void Legend();
     // Every measured curve of the matrix, the column's current against x.
     void curves(const ResultMatrix& m, int column, LineStyle style, int marker);
+    // The mark of a point whose current read as the converter's full scale, and its key.
+    void fullScaleMark(double x, double y);
+    void FullScaleKey();
 
     const Gen1State& state_;
     Canvas& canvas_;
+    bool fullScaleShown_ = false;  // some point of this drawing carries the full-scale mark
 };
 
 }  // namespace ostrino::gen1

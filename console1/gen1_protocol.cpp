@@ -98,6 +98,8 @@ DecodedResult decodeResult(std::string_view result, bool anodeAlt, bool screenAl
     const double screenSense = r.value[2] - 0.5 * r.value[3];
     r.ia = anodeSense / (anodeAlt ? kAnodeSenseAlt : kAnodeSenseNormal) * 1000.0;
     r.is = screenSense / (screenAlt ? kScreenSenseAlt : kScreenSenseNormal) * 1000.0;
+    r.iaFullScale = r.count[0] >= kFullScaleCount;
+    r.isFullScale = r.count[2] >= kFullScaleCount;
     return r;
 }
 

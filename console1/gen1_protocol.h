@@ -34,6 +34,10 @@ inline constexpr double kAnodeSenseAlt = 22.1;
 inline constexpr double kScreenSenseNormal = 1331.0;
 inline constexpr double kScreenSenseAlt = 121.0;
 
+// The current converters have 10 bits: a sense voltage beyond their range reads as the
+// full-scale count, so such a count is a bound, not a measurement.
+inline constexpr int kFullScaleCount = 1023;
+
 // Field codes, truncated to integers.
 int anodeCode(double volts);  // also the screen
 int gridCode(double volts, double gridR);
@@ -66,6 +70,9 @@ struct DecodedResult {
     std::array<double, kResultFields> value{};
     double ia = 0.0;  // mA
     double is = 0.0;  // mA
+    // The anode (field 1) or screen (field 3) sense voltage read as the full-scale count.
+    bool iaFullScale = false;
+    bool isFullScale = false;
 };
 
 // The voltage or value of field n (1..8) for a count x.

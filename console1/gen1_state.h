@@ -18,6 +18,11 @@ struct ResultMatrix {
     enum Column { Curve = 0, Ia = 1, Is = 2, Vf = 3, Vg = 4, Vs = 5, Va = 6 };
 
     std::array<std::array<double, kCols>, kRows> cells{};
+    // The currents of a row that read as the converter's full scale: bounds, not
+    // measurements. Kept beside the cells, so that the data file stays as it is.
+    static constexpr unsigned kIaFullScale = 1;
+    static constexpr unsigned kIsFullScale = 2;
+    std::array<unsigned char, kRows> fullScale{};
 
     double& operator()(int row, int col) {
         return cells.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(col));
@@ -31,6 +36,20 @@ struct ResultMatrix {
             return 0.0;
         }
         return (*this)(row, col);
+    }
+    // Whether the current in column Ia or Is of a row read as full scale.
+    bool atFullScale(int row, int col) const {
+        if (row < 0 || row >= kRows) {
+            return false;
+        }
+        const unsigned bit = col == Ia ? kIaFullScale : col == Is ? kIsFullScale : 0u;
+        return (fullScale[static_cast<std::size_t>(row)] & bit) != 0;
+    }
+    void clear() {
+        for (auto& row : cells) {
+            row.fill(0.0);
+        }
+        fullScale.fill(0);
     }
 };
 
@@ -88,6 +107,8 @@ struct ComLabels {
     std::array<std::string, 8> lblStr{"---", "---", "---", "---", "---", "---", "---", "---"};
     std::array<std::string, 8> lblInt{"---", "---", "---", "---", "---", "---", "---", "---"};
     std::array<std::string, 8> lblVal{"---", "---", "---", "---", "---", "---", "---", "---"};
+    // Which currents of the last result read as full scale ("Ia at full scale"), or empty.
+    std::string lblFullScale;
 };
 
 // The controls' contents as the logic reads and writes them.

@@ -268,6 +268,13 @@ QWidget* Form1::buildComFrame() {
     lblStat_ = named("lblStat");
     lblStat_->setMinimumWidth(lblStat_->fontMetrics().horizontalAdvance("MM"));
     top->addWidget(lblStat_);
+    top->addSpacing(12);
+    lblFullScale_ = named("lblFullScale");
+    lblFullScale_->setStyleSheet("color: #b00000;");
+    lblFullScale_->setToolTip(
+        "A current beyond the converter's range reads as its full-scale count (1023), which is "
+        "not a measurement; the wider ranges \"Ia > 20 mA\" and \"Is > 5 mA\" measure it");
+    top->addWidget(lblFullScale_);
     top->addStretch(1);
     v->addLayout(top);
 
@@ -341,6 +348,7 @@ void Form1::refreshCom() {
     lblStringSend_->setText(QString::fromStdString(com.lblStringSend));
     lblStringEcho_->setText(QString::fromStdString(com.lblStringEcho));
     lblStat_->setText(QString::fromStdString(com.lblStat));
+    lblFullScale_->setText(QString::fromStdString(com.lblFullScale));
     for (std::size_t k = 0; k < 8; ++k) {
         lblStr_[k]->setText(QString::fromStdString(com.lblStr[k]));
         lblInt_[k]->setText(QString::fromStdString(com.lblInt[k]));

@@ -69,6 +69,7 @@ class Form1 : public QMainWindow {
     QLabel* lblStringSend_ = nullptr;
     QLabel* lblStringEcho_ = nullptr;
     QLabel* lblStat_ = nullptr;
+    QLabel* lblFullScale_ = nullptr;
     std::array<QLabel*, 8> lblStr_{};
     std::array<QLabel*, 8> lblInt_{};
     std::array<QLabel*, 8> lblVal_{};

@@ -174,6 +174,37 @@ TEST(Gen1Plot, CurvesFollowTheCheckBoxes) {
     EXPECT_TRUE(p.linesIn(LineStyle::Solid).empty());
 }
 
+TEST(Gen1Plot, FullScalePointsCarryATriangleAndTheKeyExplainsIt) {
+    PlotRig p;
+    p.rig.console.cboMeasType_Click(2);
+    p.measuredRun(p.rig.state.result, 4.0);
+    p.rig.state.controls.chkMarker = false;
+    p.plotter.DrawPicture();
+    EXPECT_TRUE(p.canvas.textsEqual("full scale").empty());
+    const auto plain = p.canvas.lines().size();
+
+    // The second curve's last point (150 V, Ia 8 mA, Is 4 mA): Ia read full scale.
+    p.rig.state.result.fullScale[5] = ResultMatrix::kIaFullScale;
+    p.plotter.DrawPicture();
+    EXPECT_EQ(p.canvas.textsEqual("full scale").size(), 1u);
+    // Three sides around the point (750, 800) in the curve's colour, three for the key.
+    ASSERT_EQ(p.canvas.lines().size(), plain + 6);
+    int around = 0;
+    for (const auto& op : p.canvas.lines()) {
+        if (std::abs(op.x1 - 750) < 30 && std::abs(op.y1 - 800) < 30 &&
+            std::abs(op.x2 - 750) < 30 && std::abs(op.y2 - 800) < 30) {
+            ++around;
+            EXPECT_EQ(op.colour, (Rgb{255, 0, 0}));
+        }
+    }
+    EXPECT_EQ(around, 3);
+
+    // Not drawn while the anode current is not shown.
+    p.rig.state.controls.chkIa = false;
+    p.plotter.DrawPicture();
+    EXPECT_TRUE(p.canvas.textsEqual("full scale").empty());
+}
+
 TEST(Gen1Plot, RecallShowsTheStoredCurvesBesideTheNewOnes) {
     PlotRig p;
     p.rig.console.cboMeasType_Click(2);

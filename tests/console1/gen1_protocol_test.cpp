@@ -119,6 +119,29 @@ TEST(Gen1Decode, FieldsStatusAndShownValues) {
     EXPECT_NEAR(d.value[7], -15.034180, 1e-5);  // 5 + 5 * 24200 / 2200 * (651 / 1024 - 1)
 }
 
+TEST(Gen1Decode, FullScaleCountsAreFlagged) {
+    // Field 1 carries the anode sense voltage, field 3 the screen's; 1023 is the top of
+    // the 10-bit converter. The reference fields (2, 4) at 1023 say nothing about a current.
+    struct Case {
+        const char *f1, *f2, *f3;
+        bool ia, is;
+    };
+    const Case cases[] = {
+        {"03FE", "0128", "03FE", false, false}, {"03FF", "0128", "0190", true, false},
+        {"0190", "0128", "03FF", false, true},  {"03FF", "0128", "03FF", true, true},
+        {"0190", "03FF", "0190", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.f1) + c.f2 + c.f3);
+        for (const bool alt : {false, true}) {
+            const DecodedResult d = decodeResult(result('0', c.f1, c.f2, c.f3, "0128"), alt, alt);
+            ASSERT_TRUE(d.valid) << d.problem;
+            EXPECT_EQ(d.iaFullScale, c.ia);
+            EXPECT_EQ(d.isFullScale, c.is);
+        }
+    }
+}
+
 TEST(Gen1Decode, TruncatedOrGarbledResultsAreInvalid) {
     const std::string good = result('0', "01F4", "0128", "0190", "0128");
     struct Case {

@@ -83,6 +83,8 @@ TEST(InstrumentGen1, ResultDecodesToTheValveCurrents) {
     ASSERT_TRUE(over.valid);
     EXPECT_EQ(over.status, 3);
     EXPECT_EQ(over.count[0], 1023);
+    EXPECT_EQ(over.count[2], 1023);
+    EXPECT_TRUE(over.iaFullScale && over.isFullScale);
 }
 
 }  // namespace
