@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "common/numbers.h"
 #include "common/stepping_values.h"
@@ -45,6 +46,18 @@ constexpr std::array<const char*, kMeasTypes> kTypeNames{
 
 std::string shown(double v, int decimals) {
     return numberText(Decimals(v, decimals).value_or(v));
+}
+
+// "a", "a and b", "a, b and c".
+std::string joinedList(const std::vector<std::string>& items) {
+    std::string out;
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        if (k > 0) {
+            out += k + 1 == items.size() ? " and " : ", ";
+        }
+        out += items[k];
+    }
+    return out;
 }
 
 // Short, so that the "Communication" frame keeps its width; the tool tip explains.
@@ -590,6 +603,79 @@ void Console1::DoMeasurement() {
         setMeasuringControls();
         call(Refresh);
     }
+    // Said once, when the run is over, rather than at every point.
+    const std::string report = fullScaleReport();
+    if (!report.empty() && !closing_) {
+        dialogs_.message(report);
+    }
+}
+
+std::string Console1::fullScaleReport() const {
+    const ResultMatrix& m = state_.result;
+    const MeasSettings& s = state_.meas;
+    struct Hit {
+        const char* name;
+        int column;
+        bool wide;  // the range the relays were set to for the run
+        const char* range;
+        std::vector<int> curves;  // ordinals, in run order
+    };
+    std::vector<Hit> hits{{"Ia", ResultMatrix::Ia, relayAnodeAlt_, "\"Ia > 20 mA\"", {}},
+                          {"Is", ResultMatrix::Is, relayScreenAlt_, "\"Is > 5 mA\"", {}}};
+    for (Hit& h : hits) {
+        for (int row = 0; row < ResultMatrix::kRows && m(row, ResultMatrix::Curve) >= 1.0; ++row) {
+            const int curve = static_cast<int>(roundHalfEven(m(row, ResultMatrix::Curve)));
+            if (m.atFullScale(row, h.column) &&
+                std::find(h.curves.begin(), h.curves.end(), curve) == h.curves.end()) {
+                h.curves.push_back(curve);
+            }
+        }
+    }
+    std::erase_if(hits, [](const Hit& h) { return h.curves.empty(); });
+    if (hits.empty()) {
+        return {};
+    }
+    // Curves are named by their stepping value, rounded as the legend shows it.
+    auto onCurves = [&](const std::vector<int>& curves) {
+        std::vector<std::string> values;
+        for (int curve : curves) {
+            values.push_back(curve <= s.intVar2Count
+                                 ? shown(s.dblVar2Values[static_cast<std::size_t>(curve - 1)], 2)
+                                 : "curve " + std::to_string(curve));
+        }
+        return std::string(" on the curve") + (values.size() > 1 ? "s " : " ") + c_.lblNameVar2 +
+               " = " + joinedList(values);
+    };
+    std::string text;
+    if (hits.size() == 2 && hits[0].curves == hits[1].curves && hits[0].wide == hits[1].wide) {
+        text = "Ia and Is were at full scale" + onCurves(hits[0].curves);
+        if (hits[0].wide) {
+            text += std::string(" even in the ranges ") + hits[0].range + " and " + hits[1].range;
+        }
+    } else {
+        for (const Hit& h : hits) {
+            text += text.empty() ? std::string(h.name) + " was at full scale"
+                                 : ", " + std::string(h.name);
+            text += onCurves(h.curves);
+            if (h.wide) {
+                text += std::string(" even in the range ") + h.range;
+            }
+        }
+    }
+    text +=
+        ". The points marked with a triangle in the graph are beyond the converter's range and "
+        "are not measurements.";
+    std::vector<std::string> wider;
+    for (const Hit& h : hits) {
+        if (!h.wide) {
+            wider.emplace_back(h.range);
+        }
+    }
+    if (!wider.empty()) {
+        text += std::string(" The wider range") + (wider.size() > 1 ? "s " : " ") +
+                joinedList(wider) + " would measure them.";
+    }
+    return text;
 }
 
 double Console1::heaterVoltage() const {

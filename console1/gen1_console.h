@@ -79,6 +79,9 @@ class Console1 {
     bool highGrid() const { return blnHighGrid_; }
     void SetRelais(bool& blnFault);
     void DoMeasurement();
+    // What to tell the user after a run in which a current read as the converter's full
+    // scale: which curves, and the wider range that would measure them. Empty when none.
+    std::string fullScaleReport() const;
     bool TurnOnFilament();
     bool TurnOffFilament();
     // The heater voltage of the run's first point: the constant heater voltage, or the

@@ -341,7 +341,10 @@ TEST(Gen1Sweep, HeaterOnThenAFullSweepMeasuresTheValve) {
 
     const double start = rig.clock.now();
     rig.measure();
-    EXPECT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.texts()[0];
+    // Towards 0 V both currents go past their ranges, which is said once at the end.
+    ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+    EXPECT_EQ(
+        rig.dialogs.texts()[0].rfind("Ia and Is were at full scale on the curve Va = 200.", 0), 0u);
     // The relays settle for a second before the first point.
     EXPECT_GE(rig.clock.now() - start, 1.0);
     const auto relays = rig.commandsOf("00");
@@ -423,7 +426,8 @@ TEST(Gen1Sweep, RangeBoxTickedDuringARunDoesNotRescaleItsPoints) {
             rig.state.controls.chkIs5mA = !k.screenAlt;
         });
         rig.measure();
-        ASSERT_TRUE(rig.dialogs.messages.empty());
+        // Nothing but the full-scale report of the normal ranges.
+        ASSERT_EQ(rig.dialogs.messages.size(), k.anodeAlt ? 0u : 1u);
         ASSERT_EQ(rig.commandsOf("00"), std::vector<std::string>{k.relay});
         const auto points = rig.commandsOf("10");
         ASSERT_EQ(points.size(), 11u);
@@ -444,7 +448,8 @@ TEST(Gen1Sweep, GridSweepToMinus20UsesTheHighGridResistorForEveryPoint) {
     rig.console.measField_Commit();
     rig.heaterOn();
     rig.measure();
-    ASSERT_TRUE(rig.dialogs.messages.empty());
+    ASSERT_EQ(rig.dialogs.messages.size(), 1u);  // the currents at 0 V read full scale
+    EXPECT_NE(rig.dialogs.texts()[0].find("at full scale"), std::string::npos);
     EXPECT_TRUE(rig.console.highGrid());
     EXPECT_EQ(rig.commandsOf("00"), std::vector<std::string>{"000000000000000030"});
     const auto points = rig.commandsOf("10");
@@ -738,6 +743,71 @@ TEST(Gen1Link, EscIsTheApostropheWithoutEchoCheckAndCloseClosesThePort) {
     EXPECT_EQ(rig.port.openCount(), 2);
 }
 
+// ------------------------------------------------------------------ full scale
+
+// A grid sweep of an ECC82 on Va = 100 V and 250 V with the screen supply at 200 V: the
+// anode current goes past the normal range (19.95 mA) only on the 250 V curve, the
+// screen current past its 4.44 mA on both.
+Gen1Rig& fullScaleSweep(Gen1Rig& rig, bool anodeAlt, bool screenAlt) {
+    rig.state.controls.txtVar2 = "100 250";
+    rig.console.txtVar2_Commit();
+    rig.state.controls.chkIa20mA = anodeAlt;
+    rig.state.controls.chkIs5mA = screenAlt;
+    rig.heaterOn();
+    rig.measure();
+    return rig;
+}
+
+const std::string kNotMeasurements =
+    ". The points marked with a triangle in the graph are beyond the converter's range and are "
+    "not measurements.";
+
+TEST(Gen1FullScale, ASweepSaysOnceWhichCurvesReadFullScale) {
+    struct Case {
+        bool anodeAlt, screenAlt;
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        {false,
+         false,
+         {"Ia was at full scale on the curve Va = 250, Is on the curves Va = 100 and 250" +
+          kNotMeasurements +
+          " The wider ranges \"Ia > 20 mA\" and \"Is > 5 mA\" would measure them."}},
+        {true,
+         false,
+         {"Is was at full scale on the curves Va = 100 and 250" + kNotMeasurements +
+          " The wider range \"Is > 5 mA\" would measure them."}},
+        {false,
+         true,
+         {"Ia was at full scale on the curve Va = 250" + kNotMeasurements +
+          " The wider range \"Ia > 20 mA\" would measure them."}},
+        {true, true, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.anodeAlt) + std::to_string(c.screenAlt));
+        Gen1Rig rig;
+        fullScaleSweep(rig, c.anodeAlt, c.screenAlt);
+        ASSERT_EQ(rig.measuredPoints(), 22);
+        EXPECT_EQ(rig.dialogs.texts(), c.messages);
+        // The flagged points are exactly those that read as the converters' full scale.
+        const ResultMatrix& r = rig.state.result;
+        for (int row = 0; row < 22; ++row) {
+            SCOPED_TRACE(row);
+            EXPECT_EQ(r.atFullScale(row, ResultMatrix::Ia),
+                      !c.anodeAlt && r(row, ResultMatrix::Ia) > 19.94);
+            EXPECT_EQ(r.atFullScale(row, ResultMatrix::Is),
+                      !c.screenAlt && r(row, ResultMatrix::Is) > 4.43);
+        }
+    }
+
+    // The last point (0 V) is shown in the "Communication" frame; the next sweep says it again.
+    Gen1Rig rig;
+    fullScaleSweep(rig, false, false);
+    EXPECT_EQ(rig.state.controls.com.lblFullScale, "Ia, Is at full scale");
+    rig.measure();
+    EXPECT_EQ(rig.dialogs.messages.size(), 2u);
+}
+
 // ------------------------------------------------------------------ store, recall, save
 
 TEST(Gen1Store, StoreCopiesTheRunAndRecallToggles) {
@@ -812,6 +882,23 @@ std::string readFile(const std::string& path) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+TEST(Gen1FullScale, DataFileKeepsItsLayout) {
+    ostrino::test::ScopedWorkDir dir;
+    Gen1Rig rig;
+    fullScaleSweep(rig, false, false);
+    ASSERT_TRUE(rig.console.saveDataTo("run.osd"));
+    const std::string text = readFile("run.osd");
+    // The last point (0 V on the 250 V curve) read both converters' full scale and is written
+    // as any other: tab stops 1, 10, 20, 35, 50, 65, 80 and 95, a blank in place of a sign.
+    const std::string last =
+        "11       2          19.95          4.44           0              250            "
+        "200            6.3 \r\n";
+    ASSERT_GE(text.size(), last.size());
+    EXPECT_EQ(text.substr(text.size() - last.size()), last);
+    EXPECT_EQ(text.rfind(kHeader, 0), 0u);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 22);
 }
 
 TEST(Gen1Save, SaveDataAsksForAFileAndWritesItWhole) {

@@ -179,6 +179,20 @@ TEST(Gen1Window, HeaterMeasureAbortCycleThroughTheButtons) {
     EXPECT_EQ(w.app.state.intMeasStat, kHeaterOff);
 }
 
+TEST(Gen1Window, FullScaleIsShownInTheCommunicationFrame) {
+    WindowRig w;
+    auto* label = w.child<QLabel>("lblFullScale");
+    EXPECT_TRUE(label->text().isEmpty());
+    const int width = w.form.minimumSizeHint().width();
+    w.child<QPushButton>("cmdMeasStart")->click();
+    w.child<QPushButton>("cmdMeasStart")->click();  // the default sweep ends at 0 V, full scale
+    EXPECT_EQ(label->text(), "Ia, Is at full scale");
+    EXPECT_TRUE(label->isVisible());
+    QApplication::processEvents();
+    EXPECT_LE(w.form.minimumSizeHint().width(), width);  // the window does not widen
+    EXPECT_EQ(w.dialogs.messages.size(), 1u);
+}
+
 TEST(Gen1Window, RecallAfterStoreReadsDismiss) {
     WindowRig w;
     w.child<QPushButton>("cmdStore")->click();
