@@ -27,10 +27,14 @@ InstrumentLink::InstrumentLink(ConsoleState& state, FrmComModel& com, SerialPort
     : state_(state), com_(com), port_(port), clock_(clock), dialogs_(dialogs) {}
 
 std::string InstrumentLink::ComposeMeasString(int i, std::string_view strCommand) {
+    return ComposeMeasString(state_.dblMeasMatrix, i, strCommand);
+}
+
+std::string InstrumentLink::ComposeMeasString(const MeasMatrix& m, int i,
+                                              std::string_view strCommand) {
     if (!rowInMatrix(i)) {
         return {};
     }
-    const auto& m = state_.dblMeasMatrix;
     const auto& cal = state_.cal;
     const double va = m(i, MeasMatrix::Va);
     const double vs = m(i, MeasMatrix::Vs);
@@ -79,6 +83,11 @@ void InstrumentLink::SetFilament(double dblHeaterVoltage, bool& blnFault) {
 }
 
 void InstrumentLink::DeComposeString(int i, std::string_view strResultString, bool& blnFault) {
+    DeComposeString(state_.dblMeasMatrix, i, strResultString, blnFault);
+}
+
+void InstrumentLink::DeComposeString(MeasMatrix& m, int i, std::string_view strResultString,
+                                     bool& blnFault) {
     const ResultFields r = splitResult(strResultString);
     if (!r.valid || !rowInMatrix(i)) {
         // An answer that cannot be read is a broken link, not a measurement.
@@ -87,7 +96,6 @@ void InstrumentLink::DeComposeString(int i, std::string_view strResultString, bo
         }
         return;
     }
-    auto& m = state_.dblMeasMatrix;
     const auto& cal = state_.cal;
     const double rHv = cal.rHv();
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -137,9 +138,9 @@ enum class RunOutcome {
     Closing,  // the program is ending: nothing more to do
 };
 
-// Measures the points composed into the first rows of the matrix (a marker of 0 ends
-// them), then sends the end command, leaves the measuring state and beeps.
-RunOutcome runQuickTestPoints(QuickTestContext& ctx);
+// Measures the points composed into the first rows of `points` (a marker of 0 ends them),
+// then sends the end command, leaves the measuring state and beeps.
+RunOutcome runQuickTestPoints(QuickTestContext& ctx, MeasMatrix& points);
 
 // What the triode and the pentode logic keep and do alike: the context, the entry fields, the
 // window's refresh, the start and the course of a run and the switch to the other window.
@@ -156,6 +157,10 @@ class QuickTestLogic {
     void CheckFields(int code) { fields_.CheckFields(code); }
 
     QuickTestContext& context() { return ctx_; }
+    // The points of the test, kept apart from the shared matrix so that the measured family
+    // stays on the graph and in every export.
+    MeasMatrix& testPoints() { return *points_; }
+    const MeasMatrix& testPoints() const { return *points_; }
 
   protected:
     using Texts = std::array<std::string Model::*, 14>;
@@ -186,9 +191,11 @@ class QuickTestLogic {
     // Composes the points, measures them, analyses what was measured and restores the caption.
     template <class Compose, class Analyse>
     void measure(Compose compose, Analyse analyse) {
-        ctx_.run.ClearCurves();
+        // A compliance report among the test's points is no remark on the measured curves.
+        const bool compliance = ctx_.state.blnCompliance;
         compose();
-        const RunOutcome outcome = runQuickTestPoints(ctx_);
+        const RunOutcome outcome = runQuickTestPoints(ctx_, *points_);
+        ctx_.state.blnCompliance = compliance;
         if (outcome == RunOutcome::Closing) {
             return;
         }
@@ -211,6 +218,7 @@ class QuickTestLogic {
 
     QuickTestContext ctx_;
     QTFields fields_;
+    std::unique_ptr<MeasMatrix> points_ = std::make_unique<MeasMatrix>();
 
   private:
     static std::array<std::string*, 14> textsOf(Model& m, const Texts& texts) {
