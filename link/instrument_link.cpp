@@ -16,6 +16,8 @@ std::string shown(double v, int decimals) {
     return numberText(rounded ? *rounded : v);
 }
 
+constexpr int kPingRow = 999;
+
 bool rowInMatrix(int i) {
     return i >= 0 && i < MeasMatrix::kRows;
 }
@@ -288,7 +290,11 @@ bool InstrumentLink::DoPing() {
     if (!blnFault) {
         std::string result;
         RecString(result, blnFault);
-        DeComposeString(999, result, blnFault);
+        // The answer is read into the last row of the sweep, which keeps the point it holds:
+        // a ping is no measurement.
+        const auto kept = state_.dblMeasMatrix.cells[kPingRow];
+        DeComposeString(kPingRow, result, blnFault);
+        state_.dblMeasMatrix.cells[kPingRow] = kept;
     }
     if (!blnFault) {
         const double v = state_.dblVsupplyMeas;
