@@ -478,6 +478,13 @@ void Form1::refreshFromModel() {
             }
         }
     }
+    // The quick-test windows' "Test" follows the run state too.
+    if (frmQTtriode_) {
+        frmQTtriode_->runStateChanged();
+    }
+    if (frmQTpentode_) {
+        frmQTpentode_->runStateChanged();
+    }
     refreshing_ = false;
 }
 

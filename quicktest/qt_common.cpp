@@ -390,7 +390,10 @@ void reportResultLine(PrintWriter& w, const char* name, const std::string& value
 }
 
 void writeReport(Dialogs& dialogs, const std::string& report, bool append) {
-    const std::string name = dialogs.chooseFile(saveFileRequest(kReportFilter, "Report"));
+    FileDialogRequest request = saveFileRequest(kReportFilter, "Report");
+    // A report that is appended replaces nothing, so there is nothing to confirm.
+    request.promptOverwrite = !append;
+    const std::string name = dialogs.chooseFile(request);
     if (!name.empty()) {
         writeReportTo(dialogs, name, report, append);
     }

@@ -155,6 +155,9 @@ class QuickTestLogic {
     void Form_Load() { UpdateFields(); }
     void UpdateFields() { fields_.UpdateFields(); }
     void CheckFields(int code) { fields_.CheckFields(code); }
+    // "Test" can be pressed unless a test or a sweep is measuring: its message box would hold
+    // the running measurement at its point until it was closed.
+    void TestButtonUpdate() { model.cmdTestEnabled = ctx_.state.intMeasStat != kMeasuring; }
 
     QuickTestContext& context() { return ctx_; }
     // The points of the test, kept apart from the shared matrix so that the measured family
@@ -183,6 +186,7 @@ class QuickTestLogic {
         }
         ctx_.state.intMeasStat = kMeasuring;
         ctx_.run.CommandUpdate();
+        TestButtonUpdate();
         model.cmdTestCaption = "Wait!";
         refreshNow();
         return true;
@@ -203,6 +207,7 @@ class QuickTestLogic {
             analyse();
         }
         model.cmdTestCaption = "Test";
+        TestButtonUpdate();
         refreshNow();
     }
 

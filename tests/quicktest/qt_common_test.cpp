@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "common/text_file.h"
@@ -148,6 +149,12 @@ TEST(QuickTestReportFile, ReplacedOrAppended) {
     writeReport(dialogs, "alone\r\n", true);  // appending to no file starts it
     EXPECT_EQ(fileText("new.txt"), "alone\r\n");
     EXPECT_TRUE(dialogs.messages.empty());
+    // Only a file that is to be replaced is confirmed first.
+    const bool prompted[] = {true, true, false, true, false};
+    ASSERT_EQ(dialogs.fileRequests.size(), std::size(prompted));
+    for (std::size_t i = 0; i < std::size(prompted); ++i) {
+        EXPECT_EQ(dialogs.fileRequests[i].promptOverwrite, prompted[i]) << i;
+    }
 }
 
 TEST(QuickTestReportFile, AFailedWriteLeavesTheFileAlone) {
@@ -221,6 +228,26 @@ TEST(QuickTestRun, TheMeasuredFamilyStays) {
         const MeasMatrix& points = c.pentode ? r.pentode.testPoints() : r.triode.testPoints();
         EXPECT_EQ(points(0, MeasMatrix::Curve), 1.0) << c.what;
     }
+}
+
+// "Test" cannot be pressed while a test runs, in either window: its message box would hold
+// the instrument at the point being measured.
+TEST(QuickTestRun, TestIsDisabledWhileATestRuns) {
+    test::QuickTestRig r;
+    r.heaterOn();
+    std::vector<bool> enabled;
+    r.triode.refresh = [&] { enabled.push_back(r.triode.model.cmdTestEnabled); };
+    r.port.instrument().setCommandListener([&](const std::string& command) {
+        if (command.substr(0, 2) == "10") {
+            r.pentode.TestButtonUpdate();
+            enabled.push_back(r.pentode.model.cmdTestEnabled);
+        }
+    });
+    r.triode.cmdTest_Click();
+    EXPECT_EQ(enabled, std::vector<bool>({false, false, false, false, false, false, true}));
+    EXPECT_TRUE(r.triode.model.cmdTestEnabled);
+    r.pentode.TestButtonUpdate();
+    EXPECT_TRUE(r.pentode.model.cmdTestEnabled);
 }
 
 }  // namespace
