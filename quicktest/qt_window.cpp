@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "quicktest/qt_common.h"
@@ -91,15 +92,13 @@ QPushButton* QuickTestWindow::button(const char* name, const std::string* captio
 }
 
 QCheckBox* QuickTestWindow::check(const char* name, const char* caption, const bool* checked,
-                                  std::function<void(bool)> onClick) {
+                                  std::function<void(bool)> onToggle) {
     auto* c = new QCheckBox(caption);
     c->setObjectName(name);
     checks_.emplace_back(c, checked);
-    connect(c, &QCheckBox::clicked, this, [this, onClick](bool on) {
+    connect(c, &QCheckBox::toggled, this, [this, onToggle](bool on) {
         if (!refreshing_) {
-            commit([&] { onClick(on); });
-        } else {
-            refreshFromModel();
+            commit([&] { onToggle(on); });
         }
     });
     return c;
@@ -229,6 +228,7 @@ void QuickTestWindow::refreshFromModel() {
     }
     refreshButtons();
     for (auto& [c, checked] : checks_) {
+        const QSignalBlocker quiet(c);
         c->setChecked(*checked);
     }
     refreshing_ = false;

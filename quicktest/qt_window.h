@@ -78,9 +78,10 @@ class QuickTestWindow : public QWidget {
     // A button captioned *caption, enabled as *enabled when that is given.
     QPushButton* button(const char* name, const std::string* caption, std::function<void()> onClick,
                         const bool* enabled = nullptr);
-    // A check box whose state is *checked; onClick runs with the new state.
+    // A check box whose state is *checked; onToggle runs with the new state, whether the box
+    // was clicked, toggled from the keyboard or by an assistive tool.
     QCheckBox* check(const char* name, const char* caption, const bool* checked,
-                     std::function<void(bool)> onClick);
+                     std::function<void(bool)> onToggle);
 
     // A bold column heading.
     static QLabel* heading(const char* text);

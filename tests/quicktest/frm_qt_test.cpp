@@ -15,6 +15,7 @@
 
 #include "measure/form1.h"
 #include "sim/sim_serial_port.h"
+#include "tests/support/assistive_toggle.h"
 #include "tests/support/window_rig.h"
 
 namespace ostrino {
@@ -261,6 +262,28 @@ TEST(QuickTestWindows, TestIsDisabledWhileMeasuring) {
     EXPECT_EQ(c.app.state->intMeasStat, kHeaterOn);
     // The sweep's 11 points, each with its pre-conditioning, and nothing of a test.
     EXPECT_EQ(port->wire().size() - mark, (1 + 22 + 1) * 18u);
+}
+
+// The check boxes act on every toggle, not on mouse clicks alone.
+TEST(QuickTestWindows, CheckBoxesFollowEveryToggle) {
+    Console c;
+    c.form.cmdQT_Click();
+    QWidget* triode = c.form.triodeQuickTestWindow();
+    QWidget* pentode = c.form.pentodeQuickTestWindow();
+    test::assistiveToggle(c.child<QCheckBox>(triode, "chkAppend"));
+    EXPECT_TRUE(c.app.state->qt.chkAppendTriode);
+    test::assistiveToggle(c.child<QCheckBox>(triode, "chkPentode"));
+    EXPECT_TRUE(pentode->isVisible());
+    EXPECT_EQ(c.app.state->qt.intQTtype, 2);
+    test::assistiveToggle(c.child<QCheckBox>(pentode, "chkAppend"));
+    EXPECT_TRUE(c.app.state->qt.chkAppendPentode);
+    test::assistiveToggle(c.child<QCheckBox>(pentode, "chkTriode"));
+    EXPECT_TRUE(triode->isVisible());
+    EXPECT_EQ(c.app.state->qt.intQTtype, 1);
+    // "triode" marks the triode window: taking its tick away gives it back.
+    auto* self = c.child<QCheckBox>(triode, "chkTriode");
+    self->setChecked(false);
+    EXPECT_TRUE(self->isChecked());
 }
 
 }  // namespace
