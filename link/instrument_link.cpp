@@ -16,6 +16,8 @@ std::string shown(double v, int decimals) {
     return numberText(rounded ? *rounded : v);
 }
 
+constexpr int kPingRow = 999;
+
 bool rowInMatrix(int i) {
     return i >= 0 && i < MeasMatrix::kRows;
 }
@@ -27,10 +29,14 @@ InstrumentLink::InstrumentLink(ConsoleState& state, FrmComModel& com, SerialPort
     : state_(state), com_(com), port_(port), clock_(clock), dialogs_(dialogs) {}
 
 std::string InstrumentLink::ComposeMeasString(int i, std::string_view strCommand) {
+    return ComposeMeasString(state_.dblMeasMatrix, i, strCommand);
+}
+
+std::string InstrumentLink::ComposeMeasString(const MeasMatrix& m, int i,
+                                              std::string_view strCommand) {
     if (!rowInMatrix(i)) {
         return {};
     }
-    const auto& m = state_.dblMeasMatrix;
     const auto& cal = state_.cal;
     const double va = m(i, MeasMatrix::Va);
     const double vs = m(i, MeasMatrix::Vs);
@@ -79,6 +85,11 @@ void InstrumentLink::SetFilament(double dblHeaterVoltage, bool& blnFault) {
 }
 
 void InstrumentLink::DeComposeString(int i, std::string_view strResultString, bool& blnFault) {
+    DeComposeString(state_.dblMeasMatrix, i, strResultString, blnFault);
+}
+
+void InstrumentLink::DeComposeString(MeasMatrix& m, int i, std::string_view strResultString,
+                                     bool& blnFault) {
     const ResultFields r = splitResult(strResultString);
     if (!r.valid || !rowInMatrix(i)) {
         // An answer that cannot be read is a broken link, not a measurement.
@@ -87,7 +98,6 @@ void InstrumentLink::DeComposeString(int i, std::string_view strResultString, bo
         }
         return;
     }
-    auto& m = state_.dblMeasMatrix;
     const auto& cal = state_.cal;
     const double rHv = cal.rHv();
 
@@ -280,7 +290,11 @@ bool InstrumentLink::DoPing() {
     if (!blnFault) {
         std::string result;
         RecString(result, blnFault);
-        DeComposeString(999, result, blnFault);
+        // The answer is read into the last row of the sweep, which keeps the point it holds:
+        // a ping is no measurement.
+        const auto kept = state_.dblMeasMatrix.cells[kPingRow];
+        DeComposeString(kPingRow, result, blnFault);
+        state_.dblMeasMatrix.cells[kPingRow] = kept;
     }
     if (!blnFault) {
         const double v = state_.dblVsupplyMeas;

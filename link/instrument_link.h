@@ -35,11 +35,15 @@ class InstrumentLink {
 
     // Builds the "10" or "20" string from row i of the matrix.
     std::string ComposeMeasString(int i, std::string_view strCommand);
+    // The same from row i of another matrix of set points (a quick test's own points).
+    std::string ComposeMeasString(const MeasMatrix& m, int i, std::string_view strCommand);
     void SndSettings(bool& blnFault);
     void SetFilament(double dblHeaterVoltage, bool& blnFault);
     // Decomposes a result into row i. A result that cannot be read (a field with
     // non-hex characters, a range index outside 0..7) sets blnFault and changes nothing.
     void DeComposeString(int i, std::string_view strResultString, bool& blnFault);
+    // The same into row i of another matrix of set points.
+    void DeComposeString(MeasMatrix& m, int i, std::string_view strResultString, bool& blnFault);
 
     void SndString(std::string_view strCommandString, bool& blnFault);
     void RecString(std::string& strResultString, bool& blnFault);

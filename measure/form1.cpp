@@ -273,7 +273,7 @@ QWidget* Form1::buildMiscFrame() {
     auto* g = new QGridLayout(frame);
     chkExtVheat_ = new QCheckBox("Ext. heater supply");
     chkExtVheat_->setObjectName("chkExtVheat");
-    connect(chkExtVheat_, &QCheckBox::clicked, this, [this](bool checked) {
+    connect(chkExtVheat_, &QCheckBox::toggled, this, [this](bool checked) {
         if (!refreshing_) {
             commit([this, checked] { logic_->chkExtVheat_Click(checked); });
         }
@@ -376,8 +376,8 @@ QWidget* Form1::buildGraphFrame() {
     for (int i = 0; i < 3; ++i) {
         optTitle_[i] = new QRadioButton(kTitleCaptions[i]);
         optTitle_[i]->setObjectName(kTitleNames[i]);
-        connect(optTitle_[i], &QRadioButton::clicked, this, [this, i, redraw] {
-            if (!refreshing_) {
+        connect(optTitle_[i], &QRadioButton::toggled, this, [this, i, redraw](bool on) {
+            if (on && !refreshing_) {
                 model_.titlePlacement = i;
                 redraw();
             }
@@ -388,7 +388,8 @@ QWidget* Form1::buildGraphFrame() {
     auto check = [&](const char* name, const char* text, bool Form1Model::*field, bool redraws) {
         auto* c = new QCheckBox(text);
         c->setObjectName(name);
-        connect(c, &QCheckBox::clicked, this, [this, field, redraw, redraws](bool on) {
+        // Any toggle counts: a click, the space bar or an assistive tool.
+        connect(c, &QCheckBox::toggled, this, [this, field, redraw, redraws](bool on) {
             if (!refreshing_) {
                 model_.*field = on;
                 if (redraws) {
@@ -477,6 +478,13 @@ void Form1::refreshFromModel() {
                 w->setEnabled(enabled);
             }
         }
+    }
+    // The quick-test windows' "Test" follows the run state too.
+    if (frmQTtriode_) {
+        frmQTtriode_->runStateChanged();
+    }
+    if (frmQTpentode_) {
+        frmQTpentode_->runStateChanged();
     }
     refreshing_ = false;
 }

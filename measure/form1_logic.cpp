@@ -113,7 +113,11 @@ void Form1Logic::ProcessVheat() {
 }
 
 void Form1Logic::cmdClear_Click() {
+    // The fits, their derivatives and the compliance notice go with the sweep they came
+    // from; the stored copy stays.
     state_.dblMeasMatrix.markEmpty(MeasMatrix::kActual);
+    state_.dblMeasMatrix.markEmpty(MeasMatrix::kFit);
+    state_.blnCompliance = false;
     Form1Hooks::call(hooks.DrawPicture);
 }
 

@@ -93,9 +93,10 @@ frmQTpentode::frmQTpentode(QuickTestContext ctx, std::function<void()> showTriod
 
     QuickTestSettings& q = logic_.context().state.qt;
     QGridLayout* bottom =
-        controls({&m.txtTitle, &q.chkAppendPentode, &m.cmdTestCaption,
-                  [this] { logic_.cmdTest_Click(); }, [this] { logic_.cmdReport_Click(); },
-                  &m.chkTriode, &m.chkPentode, true, [this] { logic_.chkTriode_Click(); }});
+        controls({&m.txtTitle, &q.chkAppendPentode, &m.cmdTestCaption, &m.cmdTestEnabled,
+                  [this] { logic_.TestButtonUpdate(); }, [this] { logic_.cmdTest_Click(); },
+                  [this] { logic_.cmdReport_Click(); }, &m.chkTriode, &m.chkPentode, true,
+                  [this] { logic_.chkTriode_Click(); }});
     arrange({settings, currents, derivatives}, bottom);
 
     logic_.Form_Load();

@@ -74,9 +74,10 @@ frmQTtriode::frmQTtriode(QuickTestContext ctx, std::function<void()> showPentode
 
     QuickTestSettings& q = logic_.context().state.qt;
     QGridLayout* bottom =
-        controls({&m.txtTitle, &q.chkAppendTriode, &m.cmdTestCaption,
-                  [this] { logic_.cmdTest_Click(); }, [this] { logic_.cmdReport_Click(); },
-                  &m.chkTriode, &m.chkPentode, false, [this] { logic_.chkPentode_Click(); }});
+        controls({&m.txtTitle, &q.chkAppendTriode, &m.cmdTestCaption, &m.cmdTestEnabled,
+                  [this] { logic_.TestButtonUpdate(); }, [this] { logic_.cmdTest_Click(); },
+                  [this] { logic_.cmdReport_Click(); }, &m.chkTriode, &m.chkPentode, false,
+                  [this] { logic_.chkPentode_Click(); }});
     arrange({settings, currents, derivatives}, bottom);
 
     logic_.Form_Load();

@@ -284,9 +284,9 @@ void composeQuickTestPoints(MeasMatrix& m, double vh, const QuickTestPoint* poin
     m(count, MeasMatrix::Curve) = 0.0;
 }
 
-RunOutcome runQuickTestPoints(QuickTestContext& ctx) {
+RunOutcome runQuickTestPoints(QuickTestContext& ctx, MeasMatrix& points) {
     ConsoleState& state = ctx.state;
-    auto& m = state.dblMeasMatrix;
+    auto& m = points;
     bool blnFault = false;
     const auto measuring = [&state] { return state.intMeasStat == kMeasuring; };
     // Sleeps in short steps with the windows live, until `seconds` have passed or the
@@ -314,13 +314,13 @@ RunOutcome runQuickTestPoints(QuickTestContext& ctx) {
         }
         const double delay = std::trunc(state.meas.dblDelay);
         if (delay > 0.0) {
-            ctx.link.SndString(ctx.link.ComposeMeasString(i, "20"), blnFault);
+            ctx.link.SndString(ctx.link.ComposeMeasString(m, i, "20"), blnFault);
             wait(delay);
         }
         if (blnFault || ctx.run.shuttingDown()) {
             continue;
         }
-        ctx.link.SndString(ctx.link.ComposeMeasString(i, "10"), blnFault);
+        ctx.link.SndString(ctx.link.ComposeMeasString(m, i, "10"), blnFault);
         if (ctx.com.chkDebug) {
             wait(kDebugPause);
         }
@@ -330,7 +330,7 @@ RunOutcome runQuickTestPoints(QuickTestContext& ctx) {
         std::string result;
         ctx.link.RecString(result, blnFault);
         const double curve = std::fabs(m(i, MeasMatrix::Curve));
-        ctx.link.DeComposeString(i, result, blnFault);
+        ctx.link.DeComposeString(m, i, result, blnFault);
         // A broken read leaves the point unmeasured.
         m(i, MeasMatrix::Curve) = blnFault ? -curve : curve;
     }
@@ -390,7 +390,10 @@ void reportResultLine(PrintWriter& w, const char* name, const std::string& value
 }
 
 void writeReport(Dialogs& dialogs, const std::string& report, bool append) {
-    const std::string name = dialogs.chooseFile(saveFileRequest(kReportFilter, "Report"));
+    FileDialogRequest request = saveFileRequest(kReportFilter, "Report");
+    // A report that is appended replaces nothing, so there is nothing to confirm.
+    request.promptOverwrite = !append;
+    const std::string name = dialogs.chooseFile(request);
     if (!name.empty()) {
         writeReportTo(dialogs, name, report, append);
     }

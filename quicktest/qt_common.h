@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -137,9 +138,9 @@ enum class RunOutcome {
     Closing,  // the program is ending: nothing more to do
 };
 
-// Measures the points composed into the first rows of the matrix (a marker of 0 ends
-// them), then sends the end command, leaves the measuring state and beeps.
-RunOutcome runQuickTestPoints(QuickTestContext& ctx);
+// Measures the points composed into the first rows of `points` (a marker of 0 ends them),
+// then sends the end command, leaves the measuring state and beeps.
+RunOutcome runQuickTestPoints(QuickTestContext& ctx, MeasMatrix& points);
 
 // What the triode and the pentode logic keep and do alike: the context, the entry fields, the
 // window's refresh, the start and the course of a run and the switch to the other window.
@@ -154,8 +155,15 @@ class QuickTestLogic {
     void Form_Load() { UpdateFields(); }
     void UpdateFields() { fields_.UpdateFields(); }
     void CheckFields(int code) { fields_.CheckFields(code); }
+    // "Test" can be pressed unless a test or a sweep is measuring: its message box would hold
+    // the running measurement at its point until it was closed.
+    void TestButtonUpdate() { model.cmdTestEnabled = ctx_.state.intMeasStat != kMeasuring; }
 
     QuickTestContext& context() { return ctx_; }
+    // The points of the test, kept apart from the shared matrix so that the measured family
+    // stays on the graph and in every export.
+    MeasMatrix& testPoints() { return *points_; }
+    const MeasMatrix& testPoints() const { return *points_; }
 
   protected:
     using Texts = std::array<std::string Model::*, 14>;
@@ -178,6 +186,7 @@ class QuickTestLogic {
         }
         ctx_.state.intMeasStat = kMeasuring;
         ctx_.run.CommandUpdate();
+        TestButtonUpdate();
         model.cmdTestCaption = "Wait!";
         refreshNow();
         return true;
@@ -186,9 +195,11 @@ class QuickTestLogic {
     // Composes the points, measures them, analyses what was measured and restores the caption.
     template <class Compose, class Analyse>
     void measure(Compose compose, Analyse analyse) {
-        ctx_.run.ClearCurves();
+        // A compliance report among the test's points is no remark on the measured curves.
+        const bool compliance = ctx_.state.blnCompliance;
         compose();
-        const RunOutcome outcome = runQuickTestPoints(ctx_);
+        const RunOutcome outcome = runQuickTestPoints(ctx_, *points_);
+        ctx_.state.blnCompliance = compliance;
         if (outcome == RunOutcome::Closing) {
             return;
         }
@@ -196,6 +207,7 @@ class QuickTestLogic {
             analyse();
         }
         model.cmdTestCaption = "Test";
+        TestButtonUpdate();
         refreshNow();
     }
 
@@ -211,6 +223,7 @@ class QuickTestLogic {
 
     QuickTestContext ctx_;
     QTFields fields_;
+    std::unique_ptr<MeasMatrix> points_ = std::make_unique<MeasMatrix>();
 
   private:
     static std::array<std::string*, 14> textsOf(Model& m, const Texts& texts) {

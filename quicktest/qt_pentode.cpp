@@ -48,7 +48,7 @@ void QTpentode::chkTriode_Click() {
 
 void QTpentode::ComposeQTPMatrix() {
     const QuickTestSettings& q = ctx_.state.qt;
-    auto& m = ctx_.state.dblMeasMatrix;
+    auto& m = testPoints();
     const double vh = ctx_.run.heaterTarget();
     const double dVa = q.dblQTPVa * q.dblQTPVaProc / 100.0;
     const double dVs = q.dblQTPVs * q.dblQTPVsProc / 100.0;
@@ -68,7 +68,7 @@ void QTpentode::DoQTPMeasurement() {
 }
 
 void QTpentode::AnalyzeQTPMatrix() {
-    const auto& m = ctx_.state.dblMeasMatrix;
+    const auto& m = testPoints();
     const QuickTestSettings& q = ctx_.state.qt;
     QTpentodeModel& p = model;
     const auto measured = [&m](int a, int b) { return rowMeasured(m, a) && rowMeasured(m, b); };

@@ -18,6 +18,7 @@ struct QTpentodeModel {
     std::string txtIaNom, txtIsNom, txtRaNom, txtGmNom, txtMuNom;
     std::string txtTitle;
     std::string cmdTestCaption = "Test";
+    bool cmdTestEnabled = true;
     bool chkTriode = false;
     bool chkPentode = true;
 

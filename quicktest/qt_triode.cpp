@@ -89,7 +89,7 @@ void QTtriode::chkPentode_Click() {
 
 void QTtriode::ComposeQTTMatrix() {
     const QuickTestSettings& q = ctx_.state.qt;
-    auto& m = ctx_.state.dblMeasMatrix;
+    auto& m = testPoints();
     const double vh = ctx_.run.heaterTarget();
     const double dVa1 = q.dblQTTVa1 * q.dblQTTVa1Proc / 100.0;
     const double dVa2 = q.dblQTTVa2 * q.dblQTTVa2Proc / 100.0;
@@ -109,7 +109,7 @@ void QTtriode::DoQTTMeasurement() {
 }
 
 void QTtriode::AnalyzeQTTMatrix() {
-    const auto& m = ctx_.state.dblMeasMatrix;
+    const auto& m = testPoints();
     const QuickTestSettings& q = ctx_.state.qt;
     double bar = 0.0;
     if (rowMeasured(m, 2)) {

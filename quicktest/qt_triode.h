@@ -18,6 +18,7 @@ struct QTtriodeModel {
     std::string txtIa1Nom, txtIa2Nom, txtRaNom, txtGmNom, txtMuNom;
     std::string txtTitle;
     std::string cmdTestCaption = "Test";
+    bool cmdTestEnabled = true;
     bool chkPentode = false;
     bool chkTriode = true;
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "quicktest/qt_common.h"
@@ -78,11 +79,10 @@ QProgressBar* QuickTestWindow::bar(const char* name, const int* value) {
 }
 
 QPushButton* QuickTestWindow::button(const char* name, const std::string* caption,
-                                     std::function<void()> onClick) {
+                                     std::function<void()> onClick, const bool* enabled) {
     auto* b = new QPushButton(QString::fromStdString(*caption));
     b->setObjectName(name);
-    buttons_.emplace_back(b, caption);
-    // Buttons stay live while a test runs ("Test" again then says why it cannot start).
+    buttons_.push_back({b, caption, enabled});
     connect(b, &QPushButton::clicked, this, [this, onClick] {
         if (!refreshing_) {
             commit(onClick);
@@ -92,15 +92,13 @@ QPushButton* QuickTestWindow::button(const char* name, const std::string* captio
 }
 
 QCheckBox* QuickTestWindow::check(const char* name, const char* caption, const bool* checked,
-                                  std::function<void(bool)> onClick) {
+                                  std::function<void(bool)> onToggle) {
     auto* c = new QCheckBox(caption);
     c->setObjectName(name);
     checks_.emplace_back(c, checked);
-    connect(c, &QCheckBox::clicked, this, [this, onClick](bool on) {
+    connect(c, &QCheckBox::toggled, this, [this, onToggle](bool on) {
         if (!refreshing_) {
-            commit([&] { onClick(on); });
-        } else {
-            refreshFromModel();
+            commit([&] { onToggle(on); });
         }
     });
     return c;
@@ -169,7 +167,18 @@ QGridLayout* QuickTestWindow::controls(const QuickTestControls& c) {
     bool* append = c.append;
     bottom->addWidget(check("chkAppend", "Append", append, [append](bool on) { *append = on; }), 0,
                       5);
-    bottom->addWidget(button("cmdTest", c.testCaption, c.onTest), 1, 0, 1, 2);
+    testButtonUpdate_ = c.testButtonUpdate;
+    const bool* testEnabled = c.testEnabled;
+    const std::function<void()> onTest = c.onTest;
+    // A sweep may have started since the button was last brought up to date; then a click
+    // does nothing.
+    const auto test = [this, testEnabled, onTest] {
+        runStateChanged();
+        if (*testEnabled) {
+            onTest();
+        }
+    };
+    bottom->addWidget(button("cmdTest", c.testCaption, test, testEnabled), 1, 0, 1, 2);
     bottom->addWidget(button("cmdReport", &kReportCaption, c.onReport), 1, 2, 1, 2);
     const std::function<void()> switchOver = c.switchOver;
     const auto switching = [switchOver](bool on) {
@@ -217,13 +226,28 @@ void QuickTestWindow::refreshFromModel() {
     for (auto& [b, value] : bars_) {
         b->setValue(*value);
     }
-    for (auto& [b, caption] : buttons_) {
-        b->setText(QString::fromStdString(*caption));
-    }
+    refreshButtons();
     for (auto& [c, checked] : checks_) {
+        const QSignalBlocker quiet(c);
         c->setChecked(*checked);
     }
     refreshing_ = false;
+}
+
+void QuickTestWindow::refreshButtons() {
+    for (const Button& b : buttons_) {
+        b.widget->setText(QString::fromStdString(*b.caption));
+        if (b.enabled != nullptr) {
+            b.widget->setEnabled(*b.enabled);
+        }
+    }
+}
+
+void QuickTestWindow::runStateChanged() {
+    if (testButtonUpdate_) {
+        testButtonUpdate_();
+    }
+    refreshButtons();
 }
 
 }  // namespace ostrino

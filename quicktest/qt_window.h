@@ -46,6 +46,9 @@ struct QuickTestControls {
     std::string* title;
     bool* append;
     const std::string* testCaption;
+    const bool* testEnabled;
+    // Brings testEnabled up to the run state.
+    std::function<void()> testButtonUpdate;
     std::function<void()> onTest;
     std::function<void()> onReport;
     const bool* triode;
@@ -59,6 +62,9 @@ class QuickTestWindow : public QWidget {
   public:
     // Widgets from the model, now.
     void refreshFromModel();
+    // A test or a sweep has started or ended: the buttons follow. Entry boxes are left as
+    // they are, with whatever is being typed into them.
+    void runStateChanged();
 
   protected:
     explicit QuickTestWindow(QWidget* parent);
@@ -69,11 +75,13 @@ class QuickTestWindow : public QWidget {
     QLabel* label(const char* name, const std::string* text);
     // A progress bar 0..150 showing *value.
     QProgressBar* bar(const char* name, const int* value);
-    QPushButton* button(const char* name, const std::string* caption,
-                        std::function<void()> onClick);
-    // A check box whose state is *checked; onClick runs with the new state.
+    // A button captioned *caption, enabled as *enabled when that is given.
+    QPushButton* button(const char* name, const std::string* caption, std::function<void()> onClick,
+                        const bool* enabled = nullptr);
+    // A check box whose state is *checked; onToggle runs with the new state, whether the box
+    // was clicked, toggled from the keyboard or by an assistive tool.
     QCheckBox* check(const char* name, const char* caption, const bool* checked,
-                     std::function<void(bool)> onClick);
+                     std::function<void(bool)> onToggle);
 
     // A bold column heading.
     static QLabel* heading(const char* text);
@@ -99,6 +107,13 @@ class QuickTestWindow : public QWidget {
 
   private:
     void commitEntry(QLineEdit* e, std::string* text, const std::function<void()>& onCommit);
+    void refreshButtons();
+
+    struct Button {
+        QPushButton* widget;
+        const std::string* caption;
+        const bool* enabled;
+    };
 
     bool refreshing_ = false;
     // An entry's check is running: a message box it raises takes the focus, which is no
@@ -108,8 +123,9 @@ class QuickTestWindow : public QWidget {
     std::vector<std::pair<QLineEdit*, std::string*>> entries_;
     std::vector<std::pair<QLabel*, const std::string*>> labels_;
     std::vector<std::pair<QProgressBar*, const int*>> bars_;
-    std::vector<std::pair<QPushButton*, const std::string*>> buttons_;
+    std::vector<Button> buttons_;
     std::vector<std::pair<QCheckBox*, const bool*>> checks_;
+    std::function<void()> testButtonUpdate_;
 };
 
 }  // namespace ostrino

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "tests/support/assistive_toggle.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/scripted_dialogs.h"
 
@@ -210,6 +211,22 @@ TEST(Gen1Window, ClosingClosesThePort) {
     w.form.close();
     EXPECT_FALSE(w.app.port->isOpen());
     EXPECT_TRUE(w.app.console.closing());
+}
+
+// The check boxes act on every toggle, not on mouse clicks alone.
+TEST(Gen1Window, CheckBoxesFollowEveryToggle) {
+    WindowRig w;
+    Controls& c = w.app.state.controls;
+    const std::pair<const char*, bool Controls::*> boxes[] = {
+        {"chkMeasLog", &Controls::chkMeasLog}, {"chkIa20mA", &Controls::chkIa20mA},
+        {"chkIs5mA", &Controls::chkIs5mA},     {"chkIa", &Controls::chkIa},
+        {"chkIs", &Controls::chkIs},           {"chkMarker", &Controls::chkMarker},
+        {"chkGrid", &Controls::chkGrid},       {"chkDebug", &Controls::chkDebug}};
+    for (const auto& [name, field] : boxes) {
+        const bool before = c.*field;
+        ostrino::test::assistiveToggle(w.child<QCheckBox>(name));
+        EXPECT_NE(c.*field, before) << name;
+    }
 }
 
 }  // namespace

@@ -104,9 +104,13 @@ TEST(Transport, PingMeasuresTheSupplyVoltage) {
     sim::SimOptions o;
     o.supplyVoltage = 19.47;
     Bench b(o);
+    // The last point of a sweep of 1000 is no place for the ping's currents.
+    const std::array<double, MeasMatrix::kCols> lastPoint{10, 1.5, 0.2, 6.3, -2, 250, 250};
+    b.state.dblMeasMatrix.cells[999] = lastPoint;
     EXPECT_TRUE(b.link.DoPing());
     EXPECT_TRUE(b.dialogs.messages.empty());
     EXPECT_NEAR(b.state.dblVsupply, 19.47, 0.03);
+    EXPECT_TRUE(b.state.dblMeasMatrix.cells[999] == lastPoint);
     EXPECT_EQ(b.port.wire(), settingsString(8, 8, 6, 0) + pingString());
     EXPECT_EQ(b.com.lblCompliance, "8F");
     EXPECT_EQ(b.com.lblAverage, "40");

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "files/calibration_file.h"
+#include "plot/graph_settings.h"
+#include "plot/plotter.h"
 #include "sim/sim_serial_port.h"
 #include "tests/support/console_rig.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_beeper.h"
+#include "tests/support/recording_canvas.h"
 #include "tests/support/scoped_work_dir.h"
 #include "tests/support/scripted_dialogs.h"
 
@@ -135,6 +138,46 @@ TEST(CurveOutput, ClearKeepsTheStoredCurvesAndDistortionNeedsAnAnodeAxis) {
     c.logic.model.cboMeasType = 2;
     c.logic.setup.cboMeasType_Click();
     EXPECT_TRUE(c.logic.cmdDistortion_Click());
+}
+
+// "Clear" empties the plot of the sweep: its fitted curves, their derivatives, the cursor's
+// reading of them and the compliance notice go with it.
+TEST(CurveOutput, ClearTakesTheFitsAndTheirReadOutAlong) {
+    Console c;
+    GraphSettingsLogic graph{c.state, c.logic.model, c.dialogs};
+    test::RecordingCanvas canvas;
+    Plotter plotter{c.state, c.logic.model, graph, canvas};
+    c.logic.hooks.DrawPicture = [&] { plotter.DrawPicture(); };
+    c.logic.run.cmdMeasStart_Click();  // heater on
+    c.logic.run.cmdMeasStart_Click();  // the sweep of type 0
+    c.logic.model.cboY1Var = 3;        // "  Ia fit", open circles
+    c.logic.model.cboY2Var = 4;        // "  dIa/dV", dotted
+    c.state.blnCompliance = true;
+    const auto dotted = [&canvas] {
+        int n = 0;
+        for (const auto& line : canvas.lines()) {
+            n += line.style == LineStyle::Dot ? 1 : 0;
+        }
+        return n;
+    };
+    const auto readOuts = [&canvas] {
+        int n = 0;
+        for (const auto& t : canvas.texts()) {
+            n += t.text.rfind("X=", 0) == 0 ? 1 : 0;
+        }
+        return n;
+    };
+    plotter.mousePress(500, 500);
+    ASSERT_GT(canvas.circles().size(), 100u);  // the markers of the fit and the cursor's dot
+    ASSERT_GT(dotted(), 90);
+    ASSERT_EQ(readOuts(), 1);
+
+    c.logic.cmdClear_Click();
+    EXPECT_EQ(c.state.dblMeasMatrix(MeasMatrix::kFit, MeasMatrix::Curve), -1.0);
+    EXPECT_TRUE(canvas.circles().empty());
+    EXPECT_EQ(dotted(), 0);
+    EXPECT_EQ(readOuts(), 0);
+    EXPECT_TRUE(canvas.textsEqual("Compliance Error").empty());
 }
 
 }  // namespace

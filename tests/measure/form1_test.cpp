@@ -6,10 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QRadioButton>
 
+#include "tests/support/assistive_toggle.h"
 #include "tests/support/window_rig.h"
 
 namespace ostrino {
@@ -141,6 +144,39 @@ TEST(Form1Window, CalibrationWindowOpens) {
     w.child<QPushButton>("cmdCalibration")->click();
     ASSERT_NE(w.form.calibrationWindow(), nullptr);
     EXPECT_EQ(w.form.calibrationWindow()->windowTitle(), "Calibration");
+}
+
+// The check boxes act on every toggle, not on mouse clicks alone; the window's own refresh
+// acts on none of them.
+TEST(Form1Window, CheckBoxesFollowEveryToggle) {
+    Window w;
+    w.dialogs.messages.clear();
+    Form1Model& m = w.form.logic().model;
+    const std::pair<const char*, bool Form1Model::*> boxes[] = {
+        {"chkMeasLog", &Form1Model::chkMeasLog},
+        {"chkBeep", &Form1Model::chkBeep},
+        {"chkColor", &Form1Model::chkColor},
+        {"chkGrid", &Form1Model::chkGrid},
+        {"chkKeepPlot", &Form1Model::chkKeepPlot}};
+    for (const auto& [name, field] : boxes) {
+        const bool before = m.*field;
+        test::assistiveToggle(w.child<QCheckBox>(name));
+        EXPECT_NE(m.*field, before) << name;
+    }
+    test::assistiveToggle(w.child<QRadioButton>("optTitleGraph"));
+    EXPECT_EQ(m.titlePlacement, 2);
+
+    // "Ext. heater supply" asks first (answered Yes here).
+    auto* ext = w.child<QCheckBox>("chkExtVheat");
+    test::assistiveToggle(ext);
+    EXPECT_EQ(w.dialogs.questions.size(), 1u);
+    EXPECT_TRUE(w.app.state->chkExtVheat);
+    // A change that comes from the state (an opened setup, say) is only shown.
+    w.app.state->chkExtVheat = false;
+    w.form.refreshFromModel();
+    EXPECT_FALSE(ext->isChecked());
+    EXPECT_EQ(w.dialogs.questions.size(), 1u);
+    EXPECT_TRUE(w.dialogs.messages.empty());
 }
 
 }  // namespace

@@ -11,8 +11,11 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <vector>
 
 #include "measure/form1.h"
+#include "sim/sim_serial_port.h"
+#include "tests/support/assistive_toggle.h"
 #include "tests/support/window_rig.h"
 
 namespace ostrino {
@@ -222,6 +225,65 @@ TEST(QuickTestWindows, OpeningASetupRefreshesTheFields) {
     EXPECT_EQ(c.text(triode, "txtVa1Step"), "18");
     EXPECT_EQ(c.text(pentode, "txtVs"), "120");
     EXPECT_TRUE(c.child<QCheckBox>(pentode, "chkAppend")->isChecked());
+}
+
+// While a test or a sweep measures, "Test" cannot be pressed in either window: the message
+// box it would raise holds the measurement at its point until it is closed.
+TEST(QuickTestWindows, TestIsDisabledWhileMeasuring) {
+    Console c;
+    c.app.state->meas.dblDelay = 1;  // a second per point, to look in the middle of a run
+    c.form.cmdQT_Click();
+    auto* test = c.child<QPushButton>(c.form.triodeQuickTestWindow(), "cmdTest");
+    auto* other = c.child<QPushButton>(c.form.pentodeQuickTestWindow(), "cmdTest");
+    c.heaterOn();
+    std::vector<bool> enabled;
+    const auto look = [&](double after) {
+        c.clock.at(c.clock.now() + after, [&] {
+            enabled = {test->isEnabled(), other->isEnabled()};
+        });
+    };
+    look(0.5);
+    test->click();
+    EXPECT_EQ(enabled, std::vector<bool>({false, false}));
+    EXPECT_TRUE(test->isEnabled());
+    EXPECT_TRUE(other->isEnabled());
+
+    // A sweep: a click before its first point is drawn does nothing, and from then on the
+    // buttons are disabled.
+    c.clock.at(c.clock.now() + 0.5, [&] { test->click(); });
+    look(1.5);
+    auto* port = dynamic_cast<sim::SimSerialPort*>(c.app.port.get());
+    ASSERT_NE(port, nullptr);
+    const std::size_t mark = port->wire().size();
+    c.child<QPushButton>(&c.form, "cmdMeasStart")->click();
+    EXPECT_EQ(enabled, std::vector<bool>({false, false}));
+    EXPECT_TRUE(test->isEnabled());
+    EXPECT_TRUE(c.dialogs.messages.empty());
+    EXPECT_EQ(c.app.state->intMeasStat, kHeaterOn);
+    // The sweep's 11 points, each with its pre-conditioning, and nothing of a test.
+    EXPECT_EQ(port->wire().size() - mark, (1 + 22 + 1) * 18u);
+}
+
+// The check boxes act on every toggle, not on mouse clicks alone.
+TEST(QuickTestWindows, CheckBoxesFollowEveryToggle) {
+    Console c;
+    c.form.cmdQT_Click();
+    QWidget* triode = c.form.triodeQuickTestWindow();
+    QWidget* pentode = c.form.pentodeQuickTestWindow();
+    test::assistiveToggle(c.child<QCheckBox>(triode, "chkAppend"));
+    EXPECT_TRUE(c.app.state->qt.chkAppendTriode);
+    test::assistiveToggle(c.child<QCheckBox>(triode, "chkPentode"));
+    EXPECT_TRUE(pentode->isVisible());
+    EXPECT_EQ(c.app.state->qt.intQTtype, 2);
+    test::assistiveToggle(c.child<QCheckBox>(pentode, "chkAppend"));
+    EXPECT_TRUE(c.app.state->qt.chkAppendPentode);
+    test::assistiveToggle(c.child<QCheckBox>(pentode, "chkTriode"));
+    EXPECT_TRUE(triode->isVisible());
+    EXPECT_EQ(c.app.state->qt.intQTtype, 1);
+    // "triode" marks the triode window: taking its tick away gives it back.
+    auto* self = c.child<QCheckBox>(triode, "chkTriode");
+    self->setChecked(false);
+    EXPECT_TRUE(self->isChecked());
 }
 
 }  // namespace

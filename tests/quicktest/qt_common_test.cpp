@@ -1,5 +1,5 @@
 // The rules both quick tests share: percent of nominal, the display of differential
-// results, the anode limit of the hardware, the report file.
+// results, the anode limit of the hardware, the report file, what a run leaves alone.
 
 #include "quicktest/qt_common.h"
 
@@ -7,9 +7,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "common/text_file.h"
+#include "files/data_export.h"
+#include "sim/instrument.h"
+#include "tests/quicktest/qt_rig.h"
 #include "tests/support/scoped_work_dir.h"
 #include "tests/support/scripted_dialogs.h"
 
@@ -145,6 +149,12 @@ TEST(QuickTestReportFile, ReplacedOrAppended) {
     writeReport(dialogs, "alone\r\n", true);  // appending to no file starts it
     EXPECT_EQ(fileText("new.txt"), "alone\r\n");
     EXPECT_TRUE(dialogs.messages.empty());
+    // Only a file that is to be replaced is confirmed first.
+    const bool prompted[] = {true, true, false, true, false};
+    ASSERT_EQ(dialogs.fileRequests.size(), std::size(prompted));
+    for (std::size_t i = 0; i < std::size(prompted); ++i) {
+        EXPECT_EQ(dialogs.fileRequests[i].promptOverwrite, prompted[i]) << i;
+    }
 }
 
 TEST(QuickTestReportFile, AFailedWriteLeavesTheFileAlone) {
@@ -166,6 +176,78 @@ TEST(QuickTestReportFile, AnUnreadableFileIsNotReplacedWhenAppending) {
     EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(std::filesystem::is_directory("report.txt"));
     EXPECT_EQ(fileText("report.txt/inside.txt"), "old\r\n");
+}
+
+// ---- the run ------------------------------------------------------------------------------
+
+// A quick test after a sweep, however it ends, leaves the measured family in the shared
+// matrix (and so on the graph and in every export) as the sweep left it.
+TEST(QuickTestRun, TheMeasuredFamilyStays) {
+    enum class End { Done, Abort, Fault };
+    struct Case {
+        const char* what;
+        bool pentode;
+        End end;
+        int stateAfter;
+    };
+    const Case cases[] = {
+        {"triode", false, End::Done, kHeaterOn},
+        {"triode aborted", false, End::Abort, kHeaterOn},
+        {"triode, link lost", false, End::Fault, kGround},
+        {"pentode", true, End::Done, kHeaterOn},
+    };
+    for (const Case& c : cases) {
+        test::QuickTestRig r;
+        r.heaterOn();
+        r.logic.run.cmdMeasStart_Click();  // the sweep of type 0: 11 points
+        ASSERT_EQ(r.state.dblMeasMatrix(10, MeasMatrix::Curve), 1.0) << c.what;
+        r.state.blnCompliance = true;
+        const MeasMatrix family = r.state.dblMeasMatrix;
+        if (c.end == End::Abort) {
+            r.port.instrument().setCommandListener([&r](const std::string& command) {
+                if (command.substr(0, 2) == "10") {
+                    r.logic.run.cmdMeasStop_Click();
+                }
+            });
+        } else if (c.end == End::Fault) {
+            sim::SimOptions silent;
+            silent.fault = sim::FaultKind::Silent;
+            silent.faultAfterCommands = 3;  // the settings and two points
+            r.port.replaceInstrument(std::make_unique<sim::Instrument>(silent));
+        }
+        if (c.pentode) {
+            r.pentode.cmdTest_Click();
+        } else {
+            r.triode.cmdTest_Click();
+        }
+        EXPECT_EQ(r.state.intMeasStat, c.stateAfter) << c.what;
+        EXPECT_TRUE(r.state.dblMeasMatrix.cells == family.cells) << c.what;
+        EXPECT_EQ(measMatrixText(r.state.dblMeasMatrix), measMatrixText(family)) << c.what;
+        EXPECT_TRUE(r.state.blnCompliance) << c.what;
+        // The test measured its own points.
+        const MeasMatrix& points = c.pentode ? r.pentode.testPoints() : r.triode.testPoints();
+        EXPECT_EQ(points(0, MeasMatrix::Curve), 1.0) << c.what;
+    }
+}
+
+// "Test" cannot be pressed while a test runs, in either window: its message box would hold
+// the instrument at the point being measured.
+TEST(QuickTestRun, TestIsDisabledWhileATestRuns) {
+    test::QuickTestRig r;
+    r.heaterOn();
+    std::vector<bool> enabled;
+    r.triode.refresh = [&] { enabled.push_back(r.triode.model.cmdTestEnabled); };
+    r.port.instrument().setCommandListener([&](const std::string& command) {
+        if (command.substr(0, 2) == "10") {
+            r.pentode.TestButtonUpdate();
+            enabled.push_back(r.pentode.model.cmdTestEnabled);
+        }
+    });
+    r.triode.cmdTest_Click();
+    EXPECT_EQ(enabled, std::vector<bool>({false, false, false, false, false, false, true}));
+    EXPECT_TRUE(r.triode.model.cmdTestEnabled);
+    r.pentode.TestButtonUpdate();
+    EXPECT_TRUE(r.pentode.model.cmdTestEnabled);
 }
 
 }  // namespace

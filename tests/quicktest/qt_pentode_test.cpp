@@ -90,7 +90,7 @@ TEST(PentodeMatrix, SevenPointsAroundTheCentre) {
     r.pentode.ComposeQTPMatrix();
     const double expected[7][3] = {{200, 150, -9}, {200, 150, -6}, {200, 150, -3}, {180, 150, -6},
                                    {220, 150, -6}, {200, 120, -6}, {200, 180, -6}};
-    test::expectComposed(r.state.dblMeasMatrix, expected, 6.3);
+    test::expectComposed(r.pentode.testPoints(), expected, 6.3);
 }
 
 TEST(PentodeRun, MeasuresAPentode) {

@@ -48,8 +48,9 @@ struct QuickTestRig : ConsoleRig {
         return out;
     }
 
+    // The curve marker of a row of the triode test's points.
     int curve(int row) const {
-        return static_cast<int>(std::lround(state.dblMeasMatrix(row, MeasMatrix::Curve)));
+        return static_cast<int>(std::lround(triode.testPoints()(row, MeasMatrix::Curve)));
     }
 
     QTtriode triode{context()};
@@ -67,20 +68,21 @@ struct MeasuredPoint {
     double va, ia, vs, is, vg;
 };
 
-// Rows 0..N-1 as measured, the end marker after them.
+// Rows 0..N-1 of both tests' points as measured, the end marker after them.
 template <std::size_t N>
 void fill(QuickTestRig& r, const MeasuredPoint (&points)[N]) {
-    auto& m = r.state.dblMeasMatrix;
-    for (int row = 0; row < static_cast<int>(N); ++row) {
-        const MeasuredPoint& p = points[row];
-        m(row, MeasMatrix::Curve) = 1;
-        m(row, MeasMatrix::Va) = p.va;
-        m(row, MeasMatrix::Ia) = p.ia;
-        m(row, MeasMatrix::Vs) = p.vs;
-        m(row, MeasMatrix::Is) = p.is;
-        m(row, MeasMatrix::Vg) = p.vg;
+    for (MeasMatrix* m : {&r.triode.testPoints(), &r.pentode.testPoints()}) {
+        for (int row = 0; row < static_cast<int>(N); ++row) {
+            const MeasuredPoint& p = points[row];
+            (*m)(row, MeasMatrix::Curve) = 1;
+            (*m)(row, MeasMatrix::Va) = p.va;
+            (*m)(row, MeasMatrix::Ia) = p.ia;
+            (*m)(row, MeasMatrix::Vs) = p.vs;
+            (*m)(row, MeasMatrix::Is) = p.is;
+            (*m)(row, MeasMatrix::Vg) = p.vg;
+        }
+        (*m)(static_cast<int>(N), MeasMatrix::Curve) = 0;
     }
-    m(static_cast<int>(N), MeasMatrix::Curve) = 0;
 }
 
 // Rows 0..N-1 composed for measuring at Va, Vs and Vg of expected and heater voltage vh, the

@@ -159,11 +159,11 @@ TEST(TriodeMatrix, FivePointsAroundTheCentre) {
     q.dblQTTVg = -8;
     q.dblQTTVgProc = 25;            // 2 V
     r.state.meas.dblConst2 = 12.6;  // the heater voltage of a sweep of type 0
-    r.state.dblMeasMatrix(7, MeasMatrix::Curve) = 3.0;
+    r.triode.testPoints()(7, MeasMatrix::Curve) = 3.0;
     r.triode.ComposeQTTMatrix();
     const double expected[5][3] = {
         {160, 95, -8}, {200, 100, -10}, {200, 100, -8}, {200, 100, -6}, {240, 105, -8}};
-    test::expectComposed(r.state.dblMeasMatrix, expected, 12.6);
+    test::expectComposed(r.triode.testPoints(), expected, 12.6);
 }
 
 // ---- the run ------------------------------------------------------------------------------
