@@ -5,7 +5,9 @@
 // Currents in mA. Powers of a base that is always positive are written exp(ex * log(base)),
 // with log(base) taken apart so that no derivative ever meets log(0).
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace ostrino::model::equations {
 
@@ -53,40 +55,55 @@ struct KorenTriode {
 };
 
 // Koren's pentode: E1 = Vs/kp * ln(1 + exp(kp * (1/mu + Vg/Vs))),
-// Ia = 2 * E1^ex / kg1 * atan(Va/kvb), Is = (Vs/mu + Vg)^ex / kg2 (A).
-// Parameters mu, ex, kg1, kg2, kp, kvb.
+// Ia = 2 * E1^ex / kg1 * atan(Va/kvb) (A). Parameters mu, ex, kg1, kg2, kp, kvb.
+//
+// Well above the knee the anode collects 2 * E1^ex / kg1 * pi/2 of the cathode current;
+// below it the electrons that the anode does not collect return to the screen, whose
+// current then rises as the anode current falls (and takes the whole of that share at
+// Va = 0). So the screen current is Koren's own (Vs/mu + Vg)^ex / kg2 plus the share the
+// knee leaves over, 2 * E1^ex / kg1 * (pi/2 - atan(Va/kvb)); the sum of the two currents
+// does not depend on Va, and the share falls off as kvb/Va, leaving Koren's screen current
+// at high anode voltage. No parameter is added: the knee shapes both currents.
 struct KorenPentode {
     static constexpr int kParameters = 6;
 
+    // 2 * E1^ex / kg1 in mA: the anode current that atan(Va/kvb) takes its share of.
     template <typename T>
-    static T anode(const T* p, double va, double vs, double vg) {
-        using std::atan;
+    static T space(const T* p, double vs, double vg) {
         using std::exp;
         using std::log;
-        if (vs <= 0.0 || va <= 0.0) {
-            return T(0.0);
-        }
         const T& mu = p[0];
         const T& ex = p[1];
         const T& kg1 = p[2];
         const T& kp = p[4];
-        const T& kvb = p[5];
         const T x = kp * (T(1.0) / mu + vg / vs);
         const T logE1 = std::log(vs) - log(kp) + logSoftplus(x);
-        return 2000.0 / kg1 * exp(ex * logE1) * atan(va / kvb);
+        return 2000.0 / kg1 * exp(ex * logE1);
+    }
+
+    template <typename T>
+    static T anode(const T* p, double va, double vs, double vg) {
+        using std::atan;
+        if (vs <= 0.0 || va <= 0.0) {
+            return T(0.0);
+        }
+        return space(p, vs, vg) * atan(va / p[5]);
     }
     template <typename T>
-    static T screen(const T* p, double /*va*/, double vs, double vg) {
+    static T screen(const T* p, double va, double vs, double vg) {
+        using std::atan;
         using std::exp;
         using std::log;
         const T& mu = p[0];
         const T& ex = p[1];
         const T& kg2 = p[3];
         const T base = vs / mu + vg;
-        if (!(base > T(0.0))) {
-            return T(0.0);
+        const T own = base > T(0.0) ? 1000.0 / kg2 * exp(ex * log(base)) : T(0.0);
+        if (vs <= 0.0) {
+            return own;
         }
-        return 1000.0 / kg2 * exp(ex * log(base));
+        const T uncollected = std::numbers::pi / 2.0 - atan(std::max(va, 0.0) / p[5]);
+        return own + space(p, vs, vg) * uncollected;
     }
 };
 

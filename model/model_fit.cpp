@@ -245,14 +245,20 @@ std::vector<std::vector<double>> startingPoints(ModelKind kind, const PointSet& 
                 vaMax = std::max(vaMax, p.va);
             }
             const double isMax = largestCurrent(points, true);
+            const double knee = pentodeKneeStart(points);
             for (const MeasuredPoint& p : points) {
                 const double base = p.vs / law.mu + p.vg;
-                if (p.is > 0.05 * isMax && base > 0.0 && p.va >= 0.5 * vaMax) {
-                    kg2s.push_back(1000.0 * std::pow(base, law.ex) / p.is);
+                if (base <= 0.0 || p.va <= 0.0 || p.va < 0.5 * vaMax) {
+                    continue;
+                }
+                // The screen's own current: what it takes beyond the share the anode leaves,
+                // ia * (pi/2 - atan(va/kvb)) / atan(va/kvb), with the knee for kvb.
+                const double own = p.is - p.ia * std::atan(knee / p.va) / std::atan(p.va / knee);
+                if (own > 0.05 * isMax) {
+                    kg2s.push_back(1000.0 * std::pow(base, law.ex) / own);
                 }
             }
             const double kg2 = kg2s.empty() ? 5.0 * kg1 : median(kg2s);
-            const double knee = pentodeKneeStart(points);
             for (double kp : kKpGrid) {
                 for (double kvb : {0.5 * knee, knee, 2.0 * knee}) {
                     starts.push_back({law.mu, law.ex, kg1, kg2, kp, kvb});

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <numbers>
 
 #include "common/text_file.h"
 
@@ -30,6 +31,8 @@ std::string softplus(const std::string& x) {
     return "(max(" + x + ",0)+ln(1+exp(-abs(" + x + "))))";
 }
 
+constexpr double kHalfPi = std::numbers::pi / 2.0;
+
 // base^ex for a base that the equations keep positive; the floor keeps a simulator's
 // derivative finite where the valve is cut off or the voltage is reversed.
 std::string power(const std::string& base, const std::string& ex) {
@@ -44,10 +47,15 @@ std::string sources(ModelKind kind) {
             return "Bia P K I=2/kg1*" + power(e1, "ex") + "\n";
         }
         case ModelKind::KorenPentode: {
+            // The space current 2/kg1*E1^ex is shared between the anode and the screen by
+            // the knee: pi/2 - atan(Va/kvb) of it is what the anode leaves to the screen.
             const std::string x = "kp*(1/mu+V(G,K)/max(V(G2,K),1e-3))";
             const std::string e1 = "max(V(G2,K),0)/kp*" + softplus(x);
-            return "Bia P K I=2/kg1*" + power(e1, "ex") + "*atan(max(V(P,K),0)/kvb)\n" +
-                   "Bis G2 K I=" + power("V(G2,K)/mu+V(G,K)", "ex") + "/kg2\n";
+            const std::string space = "2/kg1*" + power(e1, "ex");
+            const std::string knee = "atan(max(V(P,K),0)/kvb)";
+            return "Bia P K I=" + space + "*" + knee + "\n" +
+                   "Bis G2 K I=" + power("V(G2,K)/mu+V(G,K)", "ex") + "/kg2+" + space + "*(" +
+                   number(kHalfPi) + "-" + knee + ")\n";
         }
         case ModelKind::DempwolfTriode: {
             const std::string x = "C*(V(P,K)/mu+V(G,K))";
@@ -64,7 +72,9 @@ std::string equationComment(ModelKind kind) {
                    "Va^2))))\n";
         case ModelKind::KorenPentode:
             return "* Ia = 2/kg1 * E1^ex * atan(Va/kvb), E1 = Vs/kp * ln(1 + exp(kp * (1/mu + "
-                   "Vg/Vs))), Is = (Vs/mu + Vg)^ex / kg2\n";
+                   "Vg/Vs)))\n"
+                   "* Is = (Vs/mu + Vg)^ex / kg2 + 2/kg1 * E1^ex * (pi/2 - atan(Va/kvb)): below "
+                   "the knee the screen takes the current the anode does not collect\n";
         case ModelKind::DempwolfTriode:
             return "* Ia = G * (ln(1 + exp(C * (Va/mu + Vg))) / C)^gamma\n";
     }

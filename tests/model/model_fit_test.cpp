@@ -24,6 +24,26 @@ double largestDifference(ModelKind kind, const std::vector<double>& a, const std
     return d;
 }
 
+// With kp this large, E1 = Vs/mu + Vg exactly; with ex = 1 and kg1 = 2000 the space current
+// is E1 mA. mu 10, kg2 1000, kvb 10 at Vs 100 V, Vg -5 V: E1 = 5, the screen's own current
+// 5 mA, and the anode takes 5 * atan(Va/10) of the 5 * pi/2 it can collect.
+TEST(Pentode, TheScreenTakesTheCurrentTheAnodeLeaves) {
+    const std::vector<double> p{10.0, 1.0, 2000.0, 1000.0, 1e4, 10.0};
+    struct Case {
+        double va, anode, screen;
+    };
+    const std::vector<Case> cases{
+        {0.0, 0.0, 12.853982},       // 5 + 5 * pi/2: the screen takes it all
+        {10.0, 3.926991, 8.926991},  // the knee: pi/4 each way
+        {1e6, 7.853932, 5.00005},    // Koren's own screen current, and 5 * 10 / 1e6 more
+    };
+    for (const Case& c : cases) {
+        const ModelCurrents i = modelCurrents(ModelKind::KorenPentode, p, c.va, 100.0, -5.0);
+        EXPECT_NEAR(i.anode, c.anode, 1e-6) << c.va;
+        EXPECT_NEAR(i.screen, c.screen, 1e-6) << c.va;
+    }
+}
+
 TEST(Fit, RecoversTheParametersOfAFamilyMadeByTheModel) {
     struct Case {
         const char* name;

@@ -12,13 +12,17 @@
 namespace ostrino::model {
 namespace {
 
-// Anode and screen supply swept together from 2 V to 300 V in 30 steps (type 4), one curve
-// per grid voltage.
-PointSet measure(const std::string& valve, const std::vector<double>& grids) {
+// Anode supply swept from 2 V to 300 V in 30 steps, one curve per grid voltage: with the
+// screen supply swept along (type 4, a double triode's two sections), or held at a screen
+// voltage (type 2, a pentode).
+PointSet measure(const std::string& valve, const std::vector<double>& grids, double screen = 0.0) {
     sim::SimOptions options;
     options.valve = valve;
     test::SweepRig rig(options);
-    rig.selectType(4);
+    rig.selectType(screen > 0.0 ? 2 : 4);
+    if (screen > 0.0) {
+        rig.state.meas.dblConst1 = screen;
+    }
     rig.state.meas.dblVar1Start = 2.0;
     rig.state.meas.dblVar1Stop = 300.0;
     rig.state.meas.intVar1Nintv = 30;
@@ -57,6 +61,16 @@ TEST(SimulatedInstrument, AHighMuTriodeFitsWithEveryTriodeModel) {
     const FitResult koren =
         fitModel(ModelKind::KorenTriode, triodeSection(family, TriodeSection::First));
     EXPECT_NEAR(koren.parameters.at(0), 100.0, 0.05 * 100.0);
+}
+
+TEST(SimulatedInstrument, APentodeFitsBothCurrents) {
+    const PointSet family = measure("EL84", {0, -2, -4, -6, -8, -10, -12, -14}, 250.0);
+    ASSERT_EQ(family.size(), 8u * 31u);
+    const FitResult fit = fitModel(ModelKind::KorenPentode, family);
+    ASSERT_TRUE(fit.ok) << fit.message;
+    // Over both currents: at Va = 1.2 V the screen takes 150 mA that the anode cannot collect.
+    EXPECT_LT(fit.errors.rmsPercent, 4.0);
+    EXPECT_NEAR(fit.parameters[0], 19.0, 0.05 * 19.0);  // the simulated valve's mu
 }
 
 }  // namespace
