@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-serialport-dev libgl-dev
+  libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libceres-dev nlohmann-json3-dev ngspice
   xvfb xauth
