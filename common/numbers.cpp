@@ -9,6 +9,8 @@ namespace ostrino {
 
 namespace {
 
+constexpr int kAxisDigits = 4;
+
 // Rounds half to even and checks that the whole number fits Int.
 template <typename Int>
 std::optional<Int> checkedWhole(double v) {
@@ -170,6 +172,22 @@ std::optional<double> Decimals(double dblInvar, int n) {
 
 std::string numberText(double v) {
     return formatNumber(v, true);
+}
+
+double axisNumber(double v, double span) {
+    if (!std::isfinite(v) || v == 0.0) {
+        return v;
+    }
+    if (std::fabs(v) < std::fabs(span) * 1e-9) {
+        return 0.0;
+    }
+    // to_chars rounds in decimal, exactly; scaling by a power of ten would add its own error.
+    char buf[32];
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, kAxisDigits - 1);
+    double rounded = v;
+    std::from_chars(buf, res.ptr, rounded);
+    return rounded;
 }
 
 std::string fileNumberText(double v) {

@@ -35,6 +35,13 @@ std::optional<double> Decimals(double dblInvar, int n);
 // Double; "0.5", "-0.25", "12", "1E+15", "1E-05".
 std::string numberText(double v);
 
+// The value an axis prints at a tick: rounded to at most four significant digits, so that
+// a tick between round values reads "8.333" and not "8.33333333333333" (round values such as
+// 0.25 or 1000 are unchanged). A tick that should be 0 but misses it by the rounding of the
+// tick arithmetic (-2.8 + 4.2 * 2 / 3 gives -4.44E-16), by far less than the axis' span,
+// reads as 0.
+double axisNumber(double v, double span);
+
 // The same form as written into text files: no "0" before the decimal separator
 // (".5", "-.25"), as the file layout has always had it.
 std::string fileNumberText(double v);

@@ -1,11 +1,14 @@
 #include "common/text_file.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 #include "common/numbers.h"
 
@@ -43,6 +46,66 @@ mode_t modeForTarget(const std::string& path) {
     return 0666 & ~mask;
 }
 
+// Links followed before a write gives up, as the system does when it opens a file.
+constexpr int kMaxLinks = 40;
+
+// The file a write replaces: a symbolic link is followed, through a chain of links too
+// (a relative one from the link's own folder), so that the file it points to is replaced
+// and the link stays a link. A path that is no link, or names nothing yet, is the target.
+bool resolveTarget(const std::string& path, std::string& target, int& err) {
+    target = path;
+    for (int hops = 0;; ++hops) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            return true;  // a missing file is created; other problems show when writing
+        }
+        if (hops == kMaxLinks) {
+            err = ELOOP;
+            return false;
+        }
+        char buf[PATH_MAX];
+        const ssize_t n = ::readlink(target.c_str(), buf, sizeof buf);
+        if (n < 0 || n == static_cast<ssize_t>(sizeof buf)) {
+            err = n < 0 ? errno : ENAMETOOLONG;
+            return false;
+        }
+        std::string next(buf, static_cast<std::size_t>(n));
+        const std::size_t slash = target.rfind('/');
+        if (!next.empty() && next.front() != '/' && slash != std::string::npos) {
+            next.insert(0, target, 0, slash + 1);
+        }
+        target = std::move(next);
+    }
+}
+
+// A write beyond the file-size limit (ulimit -f) raises SIGXFSZ, which would end the
+// program and leave the temporary file behind. Held back while writing, the write fails
+// with EFBIG instead; the signal that was raised meanwhile is taken off again.
+class FileSizeSignalHeld {
+  public:
+    FileSizeSignalHeld() {
+        sigemptyset(&set_);
+        sigaddset(&set_, SIGXFSZ);
+        pthread_sigmask(SIG_BLOCK, &set_, &saved_);
+    }
+    ~FileSizeSignalHeld() {
+        sigset_t pending;
+        sigemptyset(&pending);
+        if (!sigismember(&saved_, SIGXFSZ) && sigpending(&pending) == 0 &&
+            sigismember(&pending, SIGXFSZ)) {
+            const timespec now{};
+            sigtimedwait(&set_, nullptr, &now);
+        }
+        pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+    }
+    FileSizeSignalHeld(const FileSizeSignalHeld&) = delete;
+    FileSizeSignalHeld& operator=(const FileSizeSignalHeld&) = delete;
+
+  private:
+    sigset_t set_;
+    sigset_t saved_;
+};
+
 }  // namespace
 
 bool writeFileAtomically(const std::string& path, std::string_view content, std::string& error) {
@@ -50,7 +113,14 @@ bool writeFileAtomically(const std::string& path, std::string_view content, std:
         error = reason(ENOENT);
         return false;
     }
-    std::string tempPath = path + ".tmp-XXXXXX";
+    std::string target;
+    int linkError = 0;
+    if (!resolveTarget(path, target, linkError)) {
+        error = reason(linkError);
+        return false;
+    }
+    const FileSizeSignalHeld held;
+    std::string tempPath = target + ".tmp-XXXXXX";
     const int fd = ::mkstemp(tempPath.data());
     if (fd < 0) {
         error = reason(errno);
@@ -66,13 +136,13 @@ bool writeFileAtomically(const std::string& path, std::string_view content, std:
         return false;
     };
 
-    if (::fchmod(fd, modeForTarget(path)) != 0 || !writeAll(fd, content) || ::fsync(fd) != 0) {
+    if (::fchmod(fd, modeForTarget(target)) != 0 || !writeAll(fd, content) || ::fsync(fd) != 0) {
         return fail(errno, true);
     }
     if (::close(fd) != 0) {
         return fail(errno, false);
     }
-    if (::rename(tempPath.c_str(), path.c_str()) != 0) {
+    if (::rename(tempPath.c_str(), target.c_str()) != 0) {
         return fail(errno, false);
     }
     return true;

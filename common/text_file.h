@@ -9,8 +9,11 @@
 namespace ostrino {
 
 // Writes content to a temporary file in the target's folder and renames it over the
-// target, so a failed write never destroys an existing file. On failure returns false
-// and puts a short reason ("Permission denied") into error; the target is untouched.
+// target, so a failed write never destroys an existing file. A target that is a symbolic
+// link is written through it: the file it points to is replaced (the temporary file then
+// lives in that file's folder) and the link stays. On failure returns false and puts a
+// short reason ("Permission denied") into error; the target is untouched and the
+// temporary file removed.
 bool writeFileAtomically(const std::string& path, std::string_view content, std::string& error);
 
 // Reads a whole file; nullopt (with a reason in error) when it cannot be read.

@@ -519,8 +519,8 @@ void Console1::SetRelais(bool& blnFault) {
     relayScreenAlt_ = c_.chkIs5mA;
     const int relay = relayByte(relayAnodeAlt_, relayScreenAlt_, blnHighGrid_);
     SndString(relayString(relay), blnFault);
-    if (blnFault && !closing_) {
-        dialogs_.message(
+    if (blnFault) {
+        reportLinkFault(
             "The range relais may not have been set properly due to a communication problem "
             "with the Ostrino");
     }
@@ -590,7 +590,7 @@ void Console1::DoMeasurement() {
         return;
     }
     if (blnFault) {
-        dialogs_.message(
+        reportLinkFault(
             "The measurement was aborted due to a communication problem with the Ostrino");
     }
     running_ = false;
@@ -686,8 +686,8 @@ double Console1::heaterVoltage() const {
 bool Console1::TurnOnFilament() {
     bool blnFault = false;
     SndString(heaterString(heaterVoltage()), blnFault);
-    if (blnFault && !closing_) {
-        dialogs_.message(
+    if (blnFault) {
+        reportLinkFault(
             "The filament was not turned on due to a communication error with the Ostrino");
     }
     return !blnFault;
@@ -696,8 +696,8 @@ bool Console1::TurnOnFilament() {
 bool Console1::TurnOffFilament() {
     bool blnFault = false;
     SndString(heaterString(0.0), blnFault);
-    if (blnFault && !closing_) {
-        dialogs_.message(
+    if (blnFault) {
+        reportLinkFault(
             "The filament was not turned off due to a communication error with the Ostrino");
     }
     return !blnFault;
@@ -813,6 +813,20 @@ void Console1::fault(bool& blnFault, const std::string& message) {
     blnFault = true;
     // The instrument may hold part of a command, or still be talking.
     recoveryPending_ = true;
+    const std::string failure = port_.failure();
+    if (!failure.empty()) {
+        // A device that hung up stays dead on this handle; the next command opens it anew.
+        portProblem_ =
+            "The serial port COM" + std::to_string(openPortNumber_) + " failed (" + failure + ")";
+        port_.close();
+    }
+}
+
+void Console1::reportLinkFault(const std::string& message) {
+    if (!closing_) {
+        dialogs_.message(withPortReason(message, portProblem_));
+    }
+    portProblem_.clear();
 }
 
 bool Console1::ensureOpen(bool& blnFault) {
@@ -824,11 +838,14 @@ bool Console1::ensureOpen(bool& blnFault) {
         std::string error;
         const int number = c_.cboComNumber + 1;
         if (!port_.open(number, error)) {
-            fault(blnFault, "Error, the serial port COM" + std::to_string(number) +
-                                " could not be opened (" + error + ")");
-            recoveryPending_ = false;
+            // Told with the operation's message, as its reason.
+            portProblem_ = "The serial port COM" + std::to_string(number) +
+                           " could not be opened (" + error + ")";
+            blnFault = true;
             return false;
         }
+        openPortNumber_ = number;
+        portProblem_.clear();
     }
     if (recoveryPending_) {
         // The esc character drops a partly received command; whatever the instrument
@@ -840,7 +857,7 @@ bool Console1::ensureOpen(bool& blnFault) {
             while (port_.readChar(c)) {
             }
             const double remaining = deadline - clock_.now();
-            if (remaining <= 0.0) {
+            if (remaining <= 0.0 || !port_.failure().empty()) {
                 break;
             }
             port_.waitForChar(remaining);
@@ -896,9 +913,11 @@ void Console1::SndEsc() {
         const int number = c_.cboComNumber + 1;
         if (!port_.open(number, error)) {
             dialogs_.message("Error, the serial port COM" + std::to_string(number) +
-                             " could not be opened (" + error + ")");
+                             " could not be opened (" + error + ").");
             return;
         }
+        openPortNumber_ = number;
+        portProblem_.clear();
     }
     port_.write(std::string(1, kEscChar));
     // After a fault the next exchange still drops what the instrument sent late.

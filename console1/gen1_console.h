@@ -115,6 +115,9 @@ class Console1 {
     void waitYielding(double seconds, Pred keepWaiting);
     bool ensureOpen(bool& blnFault);
     void fault(bool& blnFault, const std::string& message);
+    // An operation's closing message, with the port's reason when it could not be opened
+    // or failed.
+    void reportLinkFault(const std::string& message);
     void call(const std::function<void()>& hook) {
         if (hook) {
             hook();
@@ -139,6 +142,8 @@ class Console1 {
     bool running_ = false;           // DoMeasurement has not returned yet
     bool heaterOffPending_ = false;  // "Abort !" pressed again while an aborted point finished
     bool recoveryPending_ = false;
+    int openPortNumber_ = 0;   // the COM number the open port was opened as
+    std::string portProblem_;  // why the port could not be opened or failed, not yet shown
 };
 
 }  // namespace ostrino::gen1

@@ -51,6 +51,11 @@ std::string numberItem(double v) {
     return PrintWriter::numberItem(v);
 }
 
+// The number printed at tick i of n on an axis from lo to hi.
+std::string tickItem(double lo, double hi, int i, int n) {
+    return numberItem(axisNumber(lo + (hi - lo) * i / n, hi - lo));
+}
+
 }  // namespace
 
 Gen1Plotter::Gen1Plotter(const Gen1State& state, Canvas& canvas) : state_(state), canvas_(canvas) {}
@@ -200,8 +205,7 @@ void Gen1Plotter::Xaxis() {
     }
     canvas_.text(400, -100, g.strXname);
     for (int i = 0; i <= g.intXmajor; ++i) {
-        canvas_.text(major * i - 15, -20,
-                     numberItem(g.dblXmin + (g.dblXmax - g.dblXmin) * i / g.intXmajor));
+        canvas_.text(major * i - 15, -20, tickItem(g.dblXmin, g.dblXmax, i, g.intXmajor));
     }
 }
 
@@ -221,7 +225,7 @@ void Gen1Plotter::Yaxis() {
     canvas_.text(-110, 1110, g.strYname);
     for (int i = 0; i <= g.intYmajor; ++i) {
         canvas_.text(-100, 980.0 / g.intYmajor * i + 30,
-                     numberItem(g.dblYmin + (g.dblYmax - g.dblYmin) * i / g.intYmajor));
+                     tickItem(g.dblYmin, g.dblYmax, i, g.intYmajor));
     }
 }
 

@@ -183,6 +183,12 @@ void InstrumentLink::fault(bool& blnFault, const std::string& message) {
     dialogs_.message(message, MessageIcon::Exclamation);
     blnFault = true;
     recoveryPending_ = true;
+    const std::string failure = port_.failure();
+    if (!failure.empty()) {
+        // A device that hung up stays dead on this handle; the next command opens it anew.
+        portProblem_ = "The serial port failed (" + failure + ")";
+        port_.close();
+    }
 }
 
 bool InstrumentLink::openPort() {
@@ -194,10 +200,10 @@ bool InstrumentLink::openPort() {
     }
     std::string error;
     if (!port_.open(state_.cal.intCOMport, error)) {
-        openProblem_ = "The serial port could not be opened (" + error + ")";
+        portProblem_ = "The serial port could not be opened (" + error + ")";
         return false;
     }
-    openProblem_.clear();
+    portProblem_.clear();
     return true;
 }
 
@@ -223,7 +229,7 @@ void InstrumentLink::recover() {
         while (port_.readChar(c)) {
         }
         const double remaining = deadline - clock_.now();
-        if (remaining <= 0.0) {
+        if (remaining <= 0.0 || !port_.failure().empty()) {
             break;
         }
         port_.waitForChar(remaining);
@@ -330,11 +336,8 @@ void InstrumentLink::shutDown() {
 }
 
 std::string InstrumentLink::takeConnectionMessage() {
-    std::string text = kConnectionMessage;
-    if (!openProblem_.empty()) {
-        text += "\n\n" + openProblem_ + ".";
-        openProblem_.clear();
-    }
+    std::string text = withPortReason(kConnectionMessage, portProblem_);
+    portProblem_.clear();
     return text;
 }
 

@@ -57,8 +57,8 @@ class InstrumentLink {
     // The program is ending: the port is closed and stays closed, nothing more is sent.
     void shutDown();
 
-    // The connection message, with the reason when the port could not be opened; taking
-    // it clears the reason.
+    // The connection message, with the reason as a sentence of its own when the port
+    // could not be opened or failed; taking it clears the reason.
     std::string takeConnectionMessage();
     // Shows the connection message (exclamation icon).
     void reportConnectionFault();
@@ -80,7 +80,7 @@ class InstrumentLink {
     Dialogs& dialogs_;
     bool recoveryPending_ = false;
     bool shutDown_ = false;
-    std::string openProblem_;
+    std::string portProblem_;
 };
 
 }  // namespace ostrino

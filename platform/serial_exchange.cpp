@@ -6,12 +6,29 @@ bool waitForCharFor(SerialPort& port, Clock& clock, double seconds) {
     const double deadline = clock.now() + seconds;
     while (port.charsWaiting() == 0) {
         const double remaining = deadline - clock.now();
-        if (remaining <= 0.0) {
+        if (remaining <= 0.0 || !port.failure().empty()) {
             return false;
         }
         port.waitForChar(remaining);
     }
     return true;
+}
+
+std::string withPortReason(std::string_view message, std::string_view reason) {
+    std::string text(message);
+    if (reason.empty()) {
+        return text;
+    }
+    const auto sentence = [](std::string& s) {
+        if (!s.empty() && s.back() != '.') {
+            s += '.';
+        }
+    };
+    sentence(text);
+    text += "\n\n";
+    text += reason;
+    sentence(text);
+    return text;
 }
 
 std::string sendEchoed(SerialPort& port, Clock& clock, std::string_view command, int length,

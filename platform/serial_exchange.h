@@ -13,8 +13,16 @@
 
 namespace ostrino {
 
-// Waits until a character is waiting, at most seconds on the clock. True when one is.
+// Waits until a character is waiting, at most seconds on the clock. True when one is;
+// false at once when the port has failed (the exchanges then end with their message and
+// the caller tells the port's reason).
 bool waitForCharFor(SerialPort& port, Clock& clock, double seconds);
+
+// A message with the port's reason after it as a sentence of its own, each ending with a
+// full stop: "Fix Connection with Ostrino and Restart Measurement.\n\nThe serial port could
+// not be opened (/dev/ttyUSB0: No such file or directory)." Without a reason the message
+// stays exactly as it is.
+std::string withPortReason(std::string_view message, std::string_view reason);
 
 // Seen by the caller during sendEchoed (to show the exchange while it happens).
 struct EchoWatch {

@@ -22,10 +22,14 @@ class SerialPort {
     // Reads one waiting character; false when none is waiting.
     virtual bool readChar(char& c) = 0;
     // Blocks, without spinning, until a character is waiting or the time-out (seconds)
-    // has passed on the monotonic clock. True when a character is waiting.
+    // has passed on the monotonic clock. True when a character is waiting. Returns false
+    // at once when the device reports an error or hangs up (see failure()).
     virtual bool waitForChar(double timeoutSeconds) = 0;
     // The device the port number maps to (for messages).
     virtual std::string deviceName(int portNumber) const = 0;
+    // Why the open port stopped working, with the device ("/dev/pts/3: the device hung
+    // up"); empty while it works. Opening and closing the port clear it.
+    virtual std::string failure() const { return {}; }
 };
 
 }  // namespace ostrino

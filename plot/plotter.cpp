@@ -31,6 +31,11 @@ std::string numberItem(double v) {
     return item;
 }
 
+// The number printed at tick i of n on an axis from lo to hi.
+std::string tickItem(double lo, double hi, int i, int n) {
+    return numberItem(axisNumber(lo + (hi - lo) * i / n, hi - lo));
+}
+
 // Decimals for display; a value too large to round is shown as it is.
 double rounded(double v, int n) {
     return Decimals(v, n).value_or(v);
@@ -213,7 +218,7 @@ void Plotter::Xaxis(const std::string& strXname, double dblXmin, double dblXmax,
     canvas_.text(400, -100, strXname);
     for (int i = 0; i <= intXmajor; ++i) {
         const double x = 1000.0 / intXmajor * i;
-        canvas_.text(x - 15, -20, numberItem(dblXmin + (dblXmax - dblXmin) * i / intXmajor));
+        canvas_.text(x - 15, -20, tickItem(dblXmin, dblXmax, i, intXmajor));
     }
 }
 
@@ -233,8 +238,7 @@ void Plotter::Yaxis(const std::string& strYname, double dblYmin, double dblYmax,
     canvas_.text(left ? -110 : 1020, 1110, strYname);
     for (int i = 0; i <= intYmajor; ++i) {
         const double y = 980.0 / intYmajor * i + 30;
-        canvas_.text(left ? -100 : 1020, y,
-                     numberItem(dblYmin + (dblYmax - dblYmin) * i / intYmajor));
+        canvas_.text(left ? -100 : 1020, y, tickItem(dblYmin, dblYmax, i, intYmajor));
     }
 }
 

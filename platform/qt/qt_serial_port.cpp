@@ -1,10 +1,44 @@
 #include "platform/qt/qt_serial_port.h"
 
-#include <QElapsedTimer>
-#include <QThread>
+#include <cerrno>
 #include <cmath>
 
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace ostrino {
+
+namespace {
+
+constexpr const char* kNotSerial = "not a serial device";
+
+bool isFault(QSerialPort::SerialPortError e) {
+    return e != QSerialPort::NoError && e != QSerialPort::TimeoutError;
+}
+
+// Whether a device that could not be opened as a serial port is a terminal at all: a
+// character device without line settings (/dev/null) is not. Asked only after the line
+// settings were refused, so that a working port is opened once.
+bool isTerminal(const std::string& device) {
+#ifdef Q_OS_WIN
+    (void)device;
+    return true;
+#else
+    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return true;  // missing, busy or forbidden: the port's own reason says which
+    }
+    const bool terminal = ::isatty(fd) == 1;
+    ::close(fd);
+    return terminal;
+#endif
+}
+
+}  // namespace
 
 QtSerialPort::QtSerialPort(std::string overrideDevice)
     : overrideDevice_(std::move(overrideDevice)) {}
@@ -25,7 +59,16 @@ bool QtSerialPort::open(int portNumber, std::string& error) {
     if (port_.isOpen()) {
         return true;
     }
+    failure_.clear();
     const std::string device = deviceName(portNumber);
+#ifndef Q_OS_WIN
+    // A file, a folder or a pipe is no serial device, whatever opening it would say.
+    struct stat st {};
+    if (::stat(device.c_str(), &st) == 0 && !S_ISCHR(st.st_mode)) {
+        error = device + ": " + kNotSerial;
+        return false;
+    }
+#endif
     port_.setPortName(QString::fromStdString(device));
     port_.setBaudRate(QSerialPort::Baud9600);
     port_.setDataBits(QSerialPort::Data8);
@@ -33,10 +76,15 @@ bool QtSerialPort::open(int portNumber, std::string& error) {
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!port_.open(QIODevice::ReadWrite)) {
-        error = device + ": " + port_.errorString().toStdString();
+        // Line settings refused (ENOTTY and the like): most likely no terminal at all.
+        const bool notSerial =
+            port_.error() == QSerialPort::UnsupportedOperationError && !isTerminal(device);
+        error = device + ": " +
+                (notSerial ? std::string(kNotSerial) : port_.errorString().toStdString());
         port_.clearError();
         return false;
     }
+    openDevice_ = device;
     // DTR stays low. A pseudo-terminal has no modem lines and refuses this: harmless.
     port_.setDataTerminalReady(false);
     port_.clearError();
@@ -52,23 +100,59 @@ void QtSerialPort::close() {
         port_.close();
     }
     port_.clearError();
+    failure_.clear();
+}
+
+std::string QtSerialPort::failure() const {
+    return failure_;
+}
+
+void QtSerialPort::noteFailure() {
+    if (!isFault(port_.error())) {
+        port_.clearError();
+        return;
+    }
+    const int err = errno;  // as the failing call left it
+    if (failure_.empty()) {
+        std::string reason;
+#ifndef Q_OS_WIN
+        // The other end gone (a pseudo-terminal's master closed, an adapter pulled) reads
+        // as an end of file, which leaves the error text without a cause.
+        pollfd p{static_cast<int>(port_.handle()), 0, 0};
+        if (::poll(&p, 1, 0) == 1 && (p.revents & POLLHUP) != 0) {
+            reason = "the device hung up";
+        }
+#endif
+        if (reason.empty()) {
+            reason = err != 0 ? port_.errorString().toStdString() : "the device reported an error";
+        }
+        failure_ = openDevice_ + ": " + reason;
+    }
+    port_.clearError();
 }
 
 void QtSerialPort::write(std::string_view text) {
-    if (!port_.isOpen()) {
+    if (!port_.isOpen() || !failure_.empty()) {
         return;
     }
-    port_.write(text.data(), static_cast<qint64>(text.size()));
+    errno = 0;
+    if (port_.write(text.data(), static_cast<qint64>(text.size())) < 0) {
+        noteFailure();
+        return;
+    }
     // Hand the characters to the driver now; nobody runs an event loop for us.
     port_.waitForBytesWritten(100);
+    noteFailure();
 }
 
 int QtSerialPort::charsWaiting() {
     if (!port_.isOpen()) {
         return 0;
     }
-    if (port_.bytesAvailable() == 0) {
+    if (port_.bytesAvailable() == 0 && failure_.empty()) {
+        errno = 0;
         port_.waitForReadyRead(0);
+        noteFailure();
     }
     return static_cast<int>(port_.bytesAvailable());
 }
@@ -84,24 +168,14 @@ bool QtSerialPort::waitForChar(double timeoutSeconds) {
     if (charsWaiting() > 0) {
         return true;
     }
-    if (!port_.isOpen() || timeoutSeconds <= 0.0) {
+    if (!port_.isOpen() || !failure_.empty() || timeoutSeconds <= 0.0) {
         return false;
     }
     const int ms = static_cast<int>(std::ceil(timeoutSeconds * 1000.0));
-    QElapsedTimer timer;
-    timer.start();
-    if (port_.waitForReadyRead(ms)) {
-        return port_.bytesAvailable() > 0;
-    }
-    // A vanished device makes the wait return at once; sleep the rest of the time-out
-    // instead of letting the caller spin on it.
-    if (port_.error() != QSerialPort::NoError && port_.error() != QSerialPort::TimeoutError) {
-        const qint64 left = ms - timer.elapsed();
-        if (left > 0) {
-            QThread::msleep(static_cast<unsigned long>(left));
-        }
-    }
-    port_.clearError();
+    errno = 0;
+    port_.waitForReadyRead(ms);
+    // An error or hang-up ends the wait at once; failure() then tells why.
+    noteFailure();
     return port_.bytesAvailable() > 0;
 }
 

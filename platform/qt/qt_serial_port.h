@@ -21,12 +21,18 @@ class QtSerialPort : public SerialPort {
     bool readChar(char& c) override;
     bool waitForChar(double timeoutSeconds) override;
     std::string deviceName(int portNumber) const override;
+    std::string failure() const override;
 
     // "COMn" on Windows, /dev/ttyUSB{n-1} elsewhere.
     static std::string mappedDevice(int portNumber);
 
   private:
+    // Keeps the reason of an error the port reported (not a time-out) and clears it.
+    void noteFailure();
+
     std::string overrideDevice_;
+    std::string openDevice_;  // as it was named, for messages
+    std::string failure_;
     QSerialPort port_;
 };
 

@@ -155,6 +155,35 @@ TEST(NumberText, ReadsBackToTheSameDouble) {
     }
 }
 
+TEST(AxisNumber, AtMostFourSignificantDigits) {
+    const struct {
+        double value, span;
+        const char* text;
+    } cases[] = {
+        {0, 10, "0"},
+        {50, 200, "50"},
+        {250, 1000, "250"},
+        {0.25, 1, "0.25"},
+        {1000, 1000, "1000"},
+        {-7, 10, "-7"},
+        {10.0 / 6 * 5, 10, "8.333"},  // 0 to 10 in 6 steps
+        {-20.0 / 3, 20, "-6.667"},    // -10 to 0 in 3 steps
+        {1000.0 / 6, 1000, "166.7"},
+        {10000.0 / 6, 10000, "1667"},
+        {123456, 200000, "123500"},  // the fifth digit rounds up
+        {0.1 / 3 * 2, 0.1, "0.06667"},
+        {1e-5 / 3, 1e-5, "3.333E-06"},           // the exponent form stays
+        {-2.8 + (1.4 + 2.8) * 2 / 3, 4.2, "0"},  // -4.44E-16, a miss of the tick arithmetic
+        {1e-12, 1e-11, "1E-12"},                 // a true value on a tiny axis stays
+        {4.99995, 10, "5"},                      // rounds up to fewer digits
+        {1.23449999, 2, "1.234"},
+        {8.125, 10, "8.125"},  // exactly four digits
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(numberText(axisNumber(c.value, c.span)), c.text) << c.value;
+    }
+}
+
 TEST(ParseNumber, AcceptsPlainDecimalForms) {
     const struct {
         const char* text;

@@ -139,6 +139,81 @@ TEST_F(TextFileTest, FailedWriteLeavesTheTargetIntact) {
     EXPECT_EQ(entries(), std::vector<std::string>{"Ostrino_3p11.cal"});
 }
 
+TEST_F(TextFileTest, WriteThroughASymbolicLinkReplacesTheFileItPointsTo) {
+    fs::create_directory(path("sub"));
+    const struct {
+        const char* link;
+        std::string linkTarget;  // what the link holds
+        const char* written;     // the file that gets the content, from the test folder
+    } cases[] = {
+        {"same.osd", "real.osd", "real.osd"},
+        {"sub/up.osd", "../up-real.osd", "up-real.osd"},  // relative to the link's folder
+        {"far.oss", path("sub/far-real.oss"), "sub/far-real.oss"},
+        {"chain.cal", "chain-mid.cal", "chain-end.cal"},  // chain-mid.cal -> chain-end.cal
+        {"dangling.txt", "sub/new.txt", "sub/new.txt"},   // nothing there yet
+    };
+    fs::create_symlink("chain-end.cal", path("chain-mid.cal"));
+    std::vector<std::string> expected = {"chain-mid.cal", "sub"};
+    for (const auto& c : cases) {
+        if (std::string(c.link) != "dangling.txt") {
+            put(path(c.written), "old");
+        }
+        fs::create_symlink(c.linkTarget, path(c.link));
+        std::string error;
+        ASSERT_TRUE(writeFileAtomically(path(c.link), "new\r\n", error)) << c.link << error;
+        EXPECT_TRUE(fs::is_symlink(path(c.link))) << c.link;
+        EXPECT_EQ(readWholeFile(path(c.written), error), "new\r\n") << c.link;
+        for (const char* name : {c.link, c.written}) {
+            if (std::string(name).rfind("sub/", 0) != 0) {
+                expected.push_back(name);
+            }
+        }
+    }
+    std::sort(expected.begin(), expected.end());
+    expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
+    EXPECT_EQ(entries(), expected);  // no temporary file in either folder
+    std::vector<std::string> sub;
+    for (const auto& e : fs::directory_iterator(path("sub"))) {
+        sub.push_back(e.path().filename().string());
+    }
+    std::sort(sub.begin(), sub.end());
+    EXPECT_EQ(sub, (std::vector<std::string>{"far-real.oss", "new.txt", "up.osd"}));
+}
+
+TEST_F(TextFileTest, FailedWritesThroughLinksChangeNothing) {
+    fs::create_symlink("loop-b", path("loop-a"));
+    fs::create_symlink("loop-a", path("loop-b"));
+    fs::create_directory(path("folder"));
+    fs::create_symlink("folder", path("to-folder"));
+    std::string error;
+    EXPECT_FALSE(writeFileAtomically(path("loop-a"), "x", error));
+    EXPECT_EQ(error, std::strerror(ELOOP));
+    EXPECT_FALSE(writeFileAtomically(path("to-folder"), "x", error));
+    EXPECT_TRUE(fs::is_empty(path("folder")));
+    EXPECT_EQ(entries(), (std::vector<std::string>{"folder", "loop-a", "loop-b", "to-folder"}));
+}
+
+TEST_F(TextFileTest, WriteBeyondTheFileSizeLimitFailsWithoutEndingTheProgram) {
+    // With the signal's default action, as the consoles run: the write must fail and clean
+    // up, not end the program with the temporary file left behind.
+    const std::string target = path("data.osd");
+    put(target, "kept");
+    const auto writeOverLimit = [&] {
+        std::signal(SIGXFSZ, SIG_DFL);
+        rlimit small{};
+        ::getrlimit(RLIMIT_FSIZE, &small);
+        small.rlim_cur = 16;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        std::string error;
+        const bool written = writeFileAtomically(target, std::string(4096, 'x'), error);
+        const bool clean = entries() == std::vector<std::string>{"data.osd"};
+        std::exit(!written && error == std::strerror(EFBIG) && clean ? 0 : 1);
+    };
+    EXPECT_EXIT(writeOverLimit(), testing::ExitedWithCode(0), "");
+    std::string error;
+    EXPECT_EQ(readWholeFile(target, error), "kept");
+}
+
 TEST_F(TextFileTest, WriteIntoAMissingFolderOrOverAFolderFails) {
     const std::string other = path("other.osd");
     put(other, "kept");

@@ -718,11 +718,12 @@ TEST(Gen1Faults, APortThatCannotBeOpenedIsReported) {
     state.controls.cboComNumber = 2;
     console.cmdMeasStart_Click();
     EXPECT_EQ(port.opened, 3);
+    // One message: the operation's, and the reason as a sentence of its own.
     EXPECT_EQ(dialogs.texts(),
-              (std::vector<std::string>{
-                  "Error, the serial port COM3 could not be opened (/dev/ttyUSB2: No such file or "
-                  "directory)",
-                  "The filament was not turned on due to a communication error with the Ostrino"}));
+              std::vector<std::string>{
+                  "The filament was not turned on due to a communication error with the "
+                  "Ostrino.\n\nThe serial port COM3 could not be opened (/dev/ttyUSB2: No such "
+                  "file or directory)."});
     EXPECT_EQ(state.intMeasStat, kHeaterOff);
     EXPECT_EQ(port.writes, 0);
     EXPECT_LT(clock.now(), 0.1);  // no time-out was waited for

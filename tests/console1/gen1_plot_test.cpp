@@ -106,7 +106,7 @@ TEST(Gen1Plot, LogoKeyAxesAndLegend) {
     EXPECT_EQ(yMinor, 4 * 3);
 }
 
-TEST(Gen1Plot, AxisNumbersAreTheShortestTextOfTheValue) {
+TEST(Gen1Plot, AxisNumbersHaveAtMostFourSignificantDigits) {
     PlotRig p;
     p.rig.console.cboMeasType_Click(2);  // an anode sweep: x up to 400 V
     GraphSettings& g = p.rig.state.graph;
@@ -119,8 +119,8 @@ TEST(Gen1Plot, AxisNumbersAreTheShortestTextOfTheValue) {
     };
     const Case cases[] = {
         {" 0 ", -15, -20},
-        {" 6.66666666666667 ", 1000.0 / 3 - 15, -20},
-        {" 13.3333333333333 ", 2000.0 / 3 - 15, -20},
+        {" 6.667 ", 1000.0 / 3 - 15, -20},
+        {" 13.33 ", 2000.0 / 3 - 15, -20},
         {" 20 ", 985, -20},
         {"-1 ", -100, 30},
         {"-.5 ", -100, 980.0 / 3 + 30},

@@ -6,6 +6,7 @@
 #include "console1/gen1_console.h"
 #include "platform/qt/qt_clock.h"
 #include "platform/qt/qt_serial_port.h"
+#include "tests/support/hang_up_pty.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/sim_process.h"
 
@@ -63,6 +64,23 @@ TEST(Gen1Pty, ASilentInstrumentTimesOutAfterThreeSeconds) {
                   "Error, Ostrino failed to echo character in reasonable time",
                   "The filament was not turned on due to a communication error with the Ostrino"}));
     EXPECT_EQ(b.state.intMeasStat, kHeaterOff);
+}
+
+TEST(Gen1Pty, AHangUpEndsTheExchangeAtOnceWithTheReason) {
+    ostrino::test::HangUpPty pty(5);  // echoes five characters of the heater command
+    ASSERT_FALSE(pty.device().empty());
+    PtyBench b(pty.device());
+    const double start = b.clock.now();
+    b.console.cmdMeasStart_Click();
+    EXPECT_LT(b.clock.now() - start, 1.5);  // not the 3 s echo time-out
+    EXPECT_EQ(b.dialogs.texts(),
+              (std::vector<std::string>{
+                  "Error, Ostrino failed to echo character in reasonable time",
+                  "The filament was not turned on due to a communication error with the "
+                  "Ostrino.\n\nThe serial port COM1 failed (" +
+                      pty.device() + ": the device hung up)."}));
+    EXPECT_EQ(b.state.intMeasStat, kHeaterOff);
+    EXPECT_FALSE(b.port.isOpen());
 }
 
 }  // namespace

@@ -90,6 +90,31 @@ TEST(DrawPicture, AxisNumbersAndTicks) {
     EXPECT_TRUE(r.canvas.hasText(" 0", 985, -20));
 }
 
+TEST(DrawPicture, AxisNumbersOfRangesThatDoNotDivideEvenly) {
+    const struct {
+        double lo, hi;
+        int major;
+        std::vector<std::string> texts;
+    } cases[] = {
+        {0, 10, 6, {" 0", " 1.667", " 3.333", " 5", " 6.667", " 8.333", " 10"}},
+        {-10, 0, 3, {"-10", "-6.667", "-3.333", " 0"}},
+        {-2.8, 1.4, 3, {"-2.8", "-1.4", " 0", " 1.4"}},  // not "-4.44089209850063E-16"
+        {0, 1000, 7, {" 0", " 142.9", " 285.7", " 428.6", " 571.4", " 714.3", " 857.1", " 1000"}},
+    };
+    for (const auto& c : cases) {
+        Rig r;
+        r.state.graph.dblXmin = r.state.graph.dblY1min = c.lo;
+        r.state.graph.dblXmax = r.state.graph.dblY1max = c.hi;
+        r.state.graph.intXmajor = r.state.graph.intY1major = c.major;
+        r.plotter.DrawPicture();
+        for (int i = 0; i <= c.major; ++i) {
+            const std::string& text = c.texts[static_cast<std::size_t>(i)];
+            EXPECT_TRUE(r.canvas.hasText(text, 1000.0 / c.major * i - 15, -20)) << text;
+            EXPECT_TRUE(r.canvas.hasText(text, -100, 980.0 / c.major * i + 30)) << text;
+        }
+    }
+}
+
 TEST(DrawPicture, LogoComplianceAndTitleRestoreTheFont) {
     Rig r;
     r.model.titlePlacement = 2;
