@@ -54,6 +54,7 @@ int runBatch(const CommandLine& cl) {
     logic.hooks.UpdateGraphFields = [&] { graph.UpdateGraphFields(); };
     logic.hooks.ReadGraphFields = [&] { graph.ReadGraphFields(); };
     logic.hooks.CheckGraphFields = [&] { graph.CheckGraphFields(); };
+    logic.hooks.CorrectGraphFault = [&] { return graph.correctFirstGraphFault(); };
     logic.hooks.DrawPicture = [&] {
         plotter.DrawPicture();
         if (progress && state.intMeasStat == kMeasuring) {
@@ -64,7 +65,8 @@ int runBatch(const CommandLine& cl) {
     };
 
     logic.Form_Load();
-    if (!setup.openFrom(cl.batchSetup)) {
+    // A setup with a value outside its limit is not measured at all.
+    if (!setup.openFrom(cl.batchSetup, SetupFile::OutOfLimits::Refuse)) {
         return 2;
     }
 

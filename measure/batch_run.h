@@ -7,7 +7,8 @@
 namespace ostrino {
 
 // Exit status: 0 done, 1 communication fault (outputs hold what was measured), 2 bad
-// arguments or an unreadable setup. Needs a QGuiApplication for the drawing surface.
+// arguments or a setup that cannot be read or holds a value outside its limit. Needs a
+// QGuiApplication for the drawing surface.
 int runBatch(const CommandLine& cl);
 
 }  // namespace ostrino

@@ -80,6 +80,32 @@ TEST(Batch, PulledCableExitsOneAndKeepsWhatWasMeasured) {
     EXPECT_EQ(dataLines(dir.filePath("out.osd")), 8);
 }
 
+// A setup holding values outside their limits is refused before anything is sent: the
+// instrument here would not even echo the first character.
+TEST(Batch, SetupOutsideItsLimitsIsRefusedBeforeAnythingIsSent) {
+    QTemporaryDir dir;
+    QFile demo(OSTRINO_DEMO_SETUP);
+    ASSERT_TRUE(demo.open(QIODevice::ReadOnly));
+    QByteArray text = demo.readAll();
+    text.replace(" 300000       Variable 1 Stop", " 450000       Variable 1 Stop");
+    text.replace(" 6300         Constant 2", " 30000        Constant 2");
+    QFile out(dir.filePath("hot.oss"));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(text);
+    out.close();
+    ostrino::test::SimProcess sim(OSTRINO_SIM_PATH, {"--fault", "silent", "--fault-after", "0"});
+    ASSERT_FALSE(sim.device().empty());
+    const ConsoleRun r = runConsole({"--serial", QString::fromStdString(sim.device()), "--batch",
+                                     "hot.oss", "--save-data", "out.osd"},
+                                    dir.path());
+    EXPECT_EQ(r.exitCode, 2) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("hot.oss, line 13: Var1 Stop value has to be less than 300\n"))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("hot.oss, line 17: Const2 has to be less than 19.5\n"));
+    EXPECT_FALSE(r.err.contains("Fix Connection"));
+    EXPECT_FALSE(QFile::exists(dir.filePath("out.osd")));
+}
+
 TEST(Batch, UnreadableSetupExitsTwo) {
     QTemporaryDir dir;
     QFile bad(dir.filePath("bad.oss"));
