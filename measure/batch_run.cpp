@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "common/text_file.h"
 #include "files/data_export.h"
@@ -70,42 +71,49 @@ int runBatch(const CommandLine& cl) {
         return 2;
     }
 
+    BatchOutcome outcome;
     // Heater on: ping and the ten-step ramp.
     logic.run.cmdMeasStart_Click();
-    bool fault = state.intMeasStat != kHeaterOn;
-    if (!fault) {
+    outcome.fault = state.intMeasStat != kHeaterOn;
+    if (!outcome.fault) {
         logic.run.cmdMeasStart_Click();  // the sweep
         if (progress) {
             std::fputs("\n", stderr);
         }
-        fault = state.intMeasStat != kHeaterOn;
+        outcome.fault = state.intMeasStat != kHeaterOn;
     }
-    if (!fault) {
+    if (!outcome.fault) {
+        const int faultsBefore = logic.run.faults();
         logic.run.cmdMeasStop_Click();  // heater off
-        fault = state.intMeasStat != kGround;
+        outcome.heaterOffFailed =
+            logic.run.faults() != faultsBefore || state.intMeasStat != kGround;
+        if (outcome.heaterOffFailed) {
+            dialogs.message("The heater may still be on: switching it off has failed.");
+        }
+    }
+    outcome.measuredPoints = countRows(state.dblMeasMatrix, true);
+
+    if (outcome.measuredPoints == 0) {
+        dialogs.message("No point has been measured.");
     }
 
     // The outputs hold what was measured, also after a fault.
     plotter.DrawPicture();
-    bool written = true;
     if (!cl.saveData.empty()) {
-        written = DataExport(state, logic.model, dialogs).saveMeasMXTo(cl.saveData) && written;
+        outcome.outputsWritten = DataExport(state, logic.model, dialogs).saveMeasMXTo(cl.saveData);
     }
     if (!cl.savePlot.empty()) {
         std::string error;
         if (!canvas.saveBitmap(cl.savePlot, error)) {
             dialogs.message("The plot cannot be saved as " + cl.savePlot + " (" + error + ").");
-            written = false;
+            outcome.outputsWritten = false;
         }
     }
-    if (!cl.saveSetup.empty()) {
-        written = setup.saveTo(cl.saveSetup) && written;
+    if (!cl.saveSetup.empty() && !setup.saveTo(cl.saveSetup)) {
+        outcome.outputsWritten = false;
     }
     app.link.closePort();
-    if (fault) {
-        return 1;
-    }
-    return written ? 0 : 2;
+    return batchExitStatus(outcome);
 }
 
 }  // namespace ostrino

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <string>
 
 #include "tests/support/sim_process.h"
 
@@ -89,6 +90,8 @@ TEST(Batch, SetupOutsideItsLimitsIsRefusedBeforeAnythingIsSent) {
     QByteArray text = demo.readAll();
     text.replace(" 300000       Variable 1 Stop", " 450000       Variable 1 Stop");
     text.replace(" 6300         Constant 2", " 30000        Constant 2");
+    // no points at all: never a run that "succeeds" without measuring
+    text.replace(" 30           Variable 1 number", "-5            Variable 1 number");
     QFile out(dir.filePath("hot.oss"));
     ASSERT_TRUE(out.open(QIODevice::WriteOnly));
     out.write(text);
@@ -101,9 +104,28 @@ TEST(Batch, SetupOutsideItsLimitsIsRefusedBeforeAnythingIsSent) {
     EXPECT_EQ(r.exitCode, 2) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("hot.oss, line 13: Var1 Stop value has to be less than 300\n"))
         << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(
+        "hot.oss, line 14: The number of steps in Var1 has to be larger than one\n"));
     EXPECT_TRUE(r.err.contains("hot.oss, line 17: Const2 has to be less than 19.5\n"));
     EXPECT_FALSE(r.err.contains("Fix Connection"));
     EXPECT_FALSE(QFile::exists(dir.filePath("out.osd")));
+}
+
+// A switch-off that fails after a complete sweep: the data are all there, but the heater may
+// still be on, and the run is no success.
+TEST(Batch, FailedHeaterOffExitsOneAndSaysTheHeaterMayBeOn) {
+    QTemporaryDir dir;
+    const QString setup = quickSetup(dir);
+    // settings, ping, ten heater steps, settings, 42 points and the end of the sweep
+    ostrino::test::SimProcess sim(OSTRINO_SIM_PATH, {"--fault", "silent", "--fault-after", "56"});
+    ASSERT_FALSE(sim.device().empty());
+    const ConsoleRun r = runConsole({"--serial", QString::fromStdString(sim.device()), "--batch",
+                                     setup, "--save-data", "out.osd"},
+                                    dir.path());
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("The heater may still be on: switching it off has failed."))
+        << r.err.toStdString();
+    EXPECT_EQ(dataLines(dir.filePath("out.osd")), 7 * 6);
 }
 
 TEST(Batch, UnreadableSetupExitsTwo) {
