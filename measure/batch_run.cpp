@@ -2,9 +2,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "common/text_file.h"
 #include "files/data_export.h"
@@ -71,6 +74,14 @@ int runBatch(const CommandLine& cl) {
         return 2;
     }
 
+    // The outputs hold only what this run measures: the setup's own actual curves are no part
+    // of it, not even as left-overs in the row that ends the data (its stored block stays as
+    // it was).
+    auto& rows = state.dblMeasMatrix.cells;
+    std::fill_n(rows.begin() + MeasMatrix::kActual, MeasMatrix::kBlockRows,
+                std::array<double, MeasMatrix::kCols>{});
+    logic.run.ClearCurves();
+
     BatchOutcome outcome;
     // Heater on: ping and the ten-step ramp.
     logic.run.cmdMeasStart_Click();
@@ -93,22 +104,37 @@ int runBatch(const CommandLine& cl) {
     }
     outcome.measuredPoints = countRows(state.dblMeasMatrix, true);
 
+    // The outputs hold what was measured, also after a fault; with nothing measured there
+    // is no data and no plot to write, and files of those names are left as they are.
+    std::vector<std::string> notWritten;
     if (outcome.measuredPoints == 0) {
-        dialogs.message("No point has been measured.");
-    }
-
-    // The outputs hold what was measured, also after a fault.
-    plotter.DrawPicture();
-    if (!cl.saveData.empty()) {
-        outcome.outputsWritten = DataExport(state, logic.model, dialogs).saveMeasMXTo(cl.saveData);
-    }
-    if (!cl.savePlot.empty()) {
-        std::string error;
-        if (!canvas.saveBitmap(cl.savePlot, error)) {
-            dialogs.message("The plot cannot be saved as " + cl.savePlot + " (" + error + ").");
-            outcome.outputsWritten = false;
+        if (!cl.saveData.empty()) {
+            notWritten.push_back("the data file " + cl.saveData);
+        }
+        if (!cl.savePlot.empty()) {
+            notWritten.push_back("the plot " + cl.savePlot);
+        }
+        dialogs.message(notWritten.empty()
+                            ? "No point has been measured."
+                            : "No point has been measured; " + notWritten.front() +
+                                  (notWritten.size() > 1 ? " and " + notWritten.back() : "") +
+                                  (notWritten.size() > 1 ? " have" : " has") +
+                                  " not been written.");
+    } else {
+        plotter.DrawPicture();
+        if (!cl.saveData.empty()) {
+            outcome.outputsWritten =
+                DataExport(state, logic.model, dialogs).saveMeasMXTo(cl.saveData);
+        }
+        if (!cl.savePlot.empty()) {
+            std::string error;
+            if (!canvas.saveBitmap(cl.savePlot, error)) {
+                dialogs.message("The plot cannot be saved as " + cl.savePlot + " (" + error + ").");
+                outcome.outputsWritten = false;
+            }
         }
     }
+    // The setup: its settings, the stored block it came with and the curves of this run.
     if (!cl.saveSetup.empty() && !setup.saveTo(cl.saveSetup)) {
         outcome.outputsWritten = false;
     }
