@@ -636,7 +636,17 @@ void SetupFile::apply(const SetupData& d, const LimitReport& report) {
         if (!fault) {
             break;
         }
-        reportFault(*fault);
+        // With the x axis on "Track" the next redraw sets the x range from the sweep: the
+        // range in the file is then the graph's own (a heater sweep on an external supply
+        // tracks beyond the axis limit), and it is put right without a word.
+        constexpr int kXTrack = 0;
+        const bool xRangeOnly =
+            std::all_of(fault->settings.begin(), fault->settings.end(), [](CheckedSetting c) {
+                return c == CheckedSetting::Xmin || c == CheckedSetting::Xmax;
+            });
+        if (!(xRangeOnly && model.cboXScale == kXTrack)) {
+            reportFault(*fault);
+        }
     }
     logic_.setup.rememberHeaterConstant();
     logic_.setup.UpdateMeasFields();

@@ -362,7 +362,7 @@ TEST(SetupFile, ValuesOutsideTheirLimitsAreCorrectedAsTypedOnes) {
     const auto delay = [](const Console& c) { return c.state.meas.dblDelay; };
     const auto step1 = [](const Console& c) { return c.state.meas.dblVar2Values[0]; };
     const auto xmajor = [](const Console& c) { return double(c.state.graph.intXmajor); };
-    const auto xmax = [](const Console& c) { return c.state.graph.dblXmax; };
+    const auto y1min = [](const Console& c) { return c.state.graph.dblY1min; };
     const Case cases[] = {
         {"external heater voltage", " 60000        ", 1, "Heater voltage must be less than 40V",
          vheat, 19.5},
@@ -376,7 +376,7 @@ TEST(SetupFile, ValuesOutsideTheirLimitsAreCorrectedAsTypedOnes) {
         {"stepping variable:   1", " 450000       ", 1, "Stepping var has to be smaller than 300",
          step1, 200},
         {"number of X-ticks", " 11           ", 1, "Minor ticks has to be =< 10", xmajor, 10},
-        {"Xmax", " 50000        ", 1, "X-max has to be less than 0", xmax, 0},
+        {"Y1min", "-5000         ", 1, "Y1-min has to be larger than 0", y1min, 0},
     };
     Console c;
     const std::string saved = text(c);
@@ -433,6 +433,38 @@ TEST(SetupFile, RefusedWithTheLineOfEveryValueOutsideItsLimit) {
     Console e;
     EXPECT_TRUE(e.file.openFrom(path, SetupFile::OutOfLimits::Refuse));
     EXPECT_TRUE(e.dialogs.messages.empty());
+}
+
+// A heater sweep on a 30 V external supply tracks the x axis to 27 V, beyond the axis limit
+// of 20 V: that range is the graph's own, and the file opens without a word.
+TEST(SetupFile, TrackedXRangeIsTheGraphsOwn) {
+    Console c;
+    c.dialogs.answers = {true};
+    c.logic.chkExtVheat_Click(true);
+    c.state.dblVheatExt = 30;
+    c.logic.model.cboMeasType = 8;
+    c.logic.setup.cboMeasType_Click();
+    c.state.meas.dblVar1Stop = 27;
+    c.graph.resolveRanges();
+    ASSERT_DOUBLE_EQ(c.state.graph.dblXmax, 27);
+    const auto path = (std::filesystem::current_path() / "heater.oss").string();
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(path, text(c), error));
+
+    Console d;
+    EXPECT_TRUE(d.file.openFrom(path, SetupFile::OutOfLimits::Refuse));
+    EXPECT_TRUE(d.dialogs.messages.empty()) << d.dialogs.messages[0].text;
+    EXPECT_DOUBLE_EQ(d.state.meas.dblVar1Stop, 27);
+
+    // On "Manual" the same range is the user's and is held to the limit.
+    d.logic.model.cboXScale = 1;
+    d.state.graph.dblXmax = 27;
+    ASSERT_TRUE(writeFileAtomically(path, text(d), error));
+    Console e;
+    EXPECT_FALSE(e.file.openFrom(path, SetupFile::OutOfLimits::Refuse));
+    EXPECT_NE(e.dialogs.texts().front().find("line 42: X-max has to be less than 20"),
+              std::string::npos)
+        << e.dialogs.texts().front();
 }
 
 }  // namespace
