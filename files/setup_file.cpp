@@ -207,9 +207,7 @@ std::optional<std::string> setupFileText(const ConsoleState& state, const Form1M
 
 namespace {
 
-const std::string kTooLarge =
-    " is too large to be a setting (the file holds whole numbers from -2147483648 to "
-    "2147483647)";
+const std::string kLongRange = " (the file holds whole numbers from -2147483648 to 2147483647)";
 
 class SetupReader {
   public:
@@ -231,7 +229,8 @@ class SetupReader {
     double thousandths(const char* what) {
         const double v = number(what);
         if (!toLong(v)) {
-            fail(std::string(what) + " " + numberText(v) + kTooLarge);
+            fail(std::string(what) + " " + numberText(v) + " is too large to be a setting" +
+                 kLongRange);
         }
         return v / 1000.0;
     }
@@ -277,7 +276,7 @@ class SetupReader {
                 fail("a curve point needs seven numbers");
             }
             if (!toLong(*v)) {
-                fail("a curve point's " + numberText(*v) + kTooLarge);
+                fail("the curve point value " + numberText(*v) + " is too large" + kLongRange);
             }
             if (k == 0) {
                 p.curve = *v;

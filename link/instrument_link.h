@@ -77,7 +77,7 @@ class InstrumentLink {
     SerialPort& port_;
     Clock& clock_;
     Dialogs& dialogs_;
-    std::string refusedSetPoint_;  // why the last composed point was not composed
+    std::string refusedSetPoint_;  // why the point composed last was refused
     bool recoveryPending_ = false;
     bool shutDown_ = false;
     std::string openProblem_;

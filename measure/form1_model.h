@@ -105,10 +105,10 @@ struct Form1Hooks {
     std::function<void()> UpdateGraphFields;  // graph settings into the graph boxes
     std::function<void()> ReadGraphFields;    // graph boxes into the graph settings
     std::function<void()> CheckGraphFields;   // graph limits, one message per call
+    std::function<void()> DrawPicture;        // redraw the graph
+    std::function<void()> Refresh;            // widgets from the model, now
     // The first graph limit violation, corrected, without a message.
     std::function<std::optional<LimitFault>()> CorrectGraphFault;
-    std::function<void()> DrawPicture;  // redraw the graph
-    std::function<void()> Refresh;      // widgets from the model, now
 
     static void call(const std::function<void()>& hook) {
         if (hook) {

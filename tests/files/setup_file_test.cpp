@@ -314,7 +314,8 @@ TEST(SetupFile, DamagedFilesChangeNothing) {
          "line 20: a stepping value 1E+20 is "
          "too large to be a setting"},
         {withLine(17, " 1E+20        Delay (*1000)"), "line 18: the delay 1E+20 is too large"},
-        {withLine(storedCount + 1, " 1 2 3 4 5 6 3E+9"), "curve point's 3000000000 is too large"},
+        {withLine(storedCount + 1, " 1 2 3 4 5 6 3E+9"),
+         "curve point value 3000000000 is too large"},
         {"", "line 1"},
     };
     const auto badPath = (std::filesystem::current_path() / "bad.oss").string();
