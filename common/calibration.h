@@ -18,6 +18,9 @@ struct CalibrationRecord {
     double& dblCalVar(int k) { return factors.at(static_cast<std::size_t>(k - 1)); }
     double dblCalVar(int k) const { return factors.at(static_cast<std::size_t>(k - 1)); }
 
+    // Highest anode and screen voltage of the hardware version.
+    double maxAnodeVoltage() const { return intVersion == 1 ? 300.0 : 400.0; }
+
     // Lower resistor of the anode and screen dividers for the hardware version (ohm).
     double rHv() const { return intVersion == 1 ? 6800.0 : 5230.0; }
 };

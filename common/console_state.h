@@ -123,6 +123,10 @@ struct ConsoleState {
     // External heater supply.
     bool chkExtVheat = false;
     double dblVheatExt = 19.5;
+
+    // Highest heater voltage of the present heater supply.
+    double maxHeaterVoltage() const { return chkExtVheat ? dblVheatExt : kInternalHeaterMax; }
+    static constexpr double kInternalHeaterMax = 19.5;
 };
 
 }  // namespace ostrino

@@ -6,6 +6,16 @@
 
 namespace ostrino {
 
+std::string steppingValueProblem(double value, double min, double max) {
+    if (value < min) {
+        return "Stepping var has to be larger than " + numberText(min);
+    }
+    if (value > max) {
+        return "Stepping var has to be smaller than " + numberText(max);
+    }
+    return {};
+}
+
 void readSteppingValues(std::string_view text, double min, double max, double fallback,
                         std::span<double> values, int& count,
                         const std::function<void(const std::string& message)>& report) {
@@ -17,12 +27,11 @@ void readSteppingValues(std::string_view text, double min, double max, double fa
         const std::string_view token = text.substr(start, space - start);
 
         const std::optional<double> value = parseNumber(token);
+        const std::string problem = value ? steppingValueProblem(*value, min, max) : "";
         if (!value) {
             report("Stepping var contains non-numeric values");
-        } else if (*value < min) {
-            report("Stepping var has to be larger than " + numberText(min));
-        } else if (*value > max) {
-            report("Stepping var has to be smaller than " + numberText(max));
+        } else if (!problem.empty()) {
+            report(problem);
         } else if (count < capacity) {
             values[static_cast<std::size_t>(count)] = *value;
             ++count;

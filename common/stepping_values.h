@@ -8,6 +8,9 @@
 
 namespace ostrino {
 
+// The message for a stepping value outside min..max, empty when it lies within.
+std::string steppingValueProblem(double value, double min, double max);
+
 // Reads numbers separated by single spaces: every single space separates two tokens, so
 // "1  2" and "1 " hold an empty token; an empty text holds none. A token that is not a
 // number or lies outside min..max is reported and skipped; beyond values.size() the

@@ -108,6 +108,14 @@ std::optional<CalibrationRecord> parseCalibrationText(std::string_view content,
         if (!stored) {
             return std::nullopt;
         }
+        if (*stored < kFactorStoredMin || *stored > kFactorStoredMax) {
+            error = "line " + std::to_string(k) + ": " + std::to_string(*stored) +
+                    " is no calibration factor (" +
+                    std::string(kCalVarLabels[static_cast<std::size_t>(k - 1)]) +
+                    "; the file holds factors x 1000 from " + std::to_string(kFactorStoredMin) +
+                    " to " + std::to_string(kFactorStoredMax) + ")";
+            return std::nullopt;
+        }
         cal.dblCalVar(k) = *stored / 1000.0;
     }
 

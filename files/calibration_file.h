@@ -18,13 +18,22 @@ inline constexpr std::array<std::string_view, 10> kCalVarLabels{
     "Va Gain",      "Vs Gain", "Ia Gain",     "Is Gain",     "Vsupp",
     "Vgrid (40 V)", "Vsat",    "Vgrid (4 V)", "Vgrid (sat)", "not used"};
 
+// The factors a calibration file may hold, stored x 1000. A factor is nominally 1 and the
+// calibration window trims it within 0.9 to 1.1; older consoles and hand-edited files may go
+// further, so anything from half to twice the nominal value is accepted. Beyond that a
+// factor is no trim but damage: 0 divides the voltage readings by zero, a negative factor
+// turns their sign, and a grid-zero factor of 3 or more breaks the grid conversion.
+inline constexpr int kFactorStoredMin = 500;
+inline constexpr int kFactorStoredMax = 2000;
+
 // The thirteen lines of the extended form, CR LF included. nullopt, with the reason in
 // error, when a value cannot be stored as a 16-bit whole number (or the port is not >= 1).
 std::optional<std::string> calibrationFileText(const CalibrationRecord& cal, std::string& error);
 
 // Reads file content on top of base (the version is kept when the file is in the short
 // form). nullopt, with the reason in error ("line 4: no number"), when the content is
-// truncated or a value is missing, not a number or out of range.
+// truncated or a value is missing, not a number or out of range; a factor outside
+// kFactorStoredMin .. kFactorStoredMax is out of range.
 std::optional<CalibrationRecord> parseCalibrationText(std::string_view content,
                                                       const CalibrationRecord& base,
                                                       std::string& error);

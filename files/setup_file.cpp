@@ -1,11 +1,14 @@
 #include "files/setup_file.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <stdexcept>
+#include <utility>
 
 #include "common/numbers.h"
 #include "common/print_writer.h"
+#include "common/stepping_values.h"
 #include "common/text_file.h"
 
 namespace ostrino {
@@ -204,6 +207,8 @@ std::optional<std::string> setupFileText(const ConsoleState& state, const Form1M
 
 namespace {
 
+const std::string kLongRange = " (the file holds whole numbers from -2147483648 to 2147483647)";
+
 class SetupReader {
   public:
     explicit SetupReader(std::string_view content) : lines_(content) {}
@@ -219,7 +224,17 @@ class SetupReader {
         }
         return *v;
     }
-    double thousandths(const char* what) { return number(what) / 1000.0; }
+    // A setting with decimals, stored x 1000 as a 32-bit whole number: a number beyond that
+    // range was never written by a console and is no setting.
+    double thousandths(const char* what) {
+        const double v = number(what);
+        if (!toLong(v)) {
+            fail(std::string(what) + " " + numberText(v) + " is too large to be a setting" +
+                 kLongRange);
+        }
+        return v / 1000.0;
+    }
+    int line() const { return lines_.lineNumber(); }
     int whole(const char* what, int min, int max) {
         const double v = number(what);
         const auto i = toInteger(v);
@@ -260,6 +275,9 @@ class SetupReader {
             if (pos >= text.size() || !v) {
                 fail("a curve point needs seven numbers");
             }
+            if (!toLong(*v)) {
+                fail("the curve point value " + numberText(*v) + " is too large" + kLongRange);
+            }
             if (k == 0) {
                 p.curve = *v;
             } else {
@@ -294,21 +312,34 @@ class SetupReader {
 }  // namespace
 
 std::optional<SetupData> parseSetupFile(std::string_view content, std::string& error) {
+    using S = CheckedSetting;
     SetupReader r(content);
     SetupData d;
+    // The line just read holds this setting.
+    const auto mark = [&](CheckedSetting setting) {
+        d.lines[static_cast<std::size_t>(setting)] = r.line();
+    };
     try {
         d.vheatExt = r.thousandths("the external heater voltage");
+        mark(S::VheatExt);
         d.extVheat = r.flag("the external heater flag");
         r.skip(8, "the system variables");
         d.measType = r.list("the measurement type", 13);
         d.var1Start = r.thousandths("the start of variable 1");
+        mark(S::Var1Start);
         d.var1Stop = r.thousandths("the stop of variable 1");
+        mark(S::Var1Stop);
         d.var1Nintv = r.whole("the number of intervals", -32768, 32767);
+        mark(S::Var1Nintv);
         d.measLog = r.flag("the log/lin flag");
         d.const1 = r.thousandths("constant 1");
+        mark(S::Const1);
         d.const2 = r.thousandths("constant 2");
+        mark(S::Const2);
         d.delay = r.thousandths("the delay");
+        mark(S::Delay);
         const int n = r.whole("the number of stepping values", 1, MeasSettings::kMaxVar2);
+        d.var2Line = r.line() + 1;
         for (int i = 0; i < n; ++i) {
             d.var2Values.push_back(r.thousandths("a stepping value"));
         }
@@ -328,15 +359,25 @@ std::optional<SetupData> parseSetupFile(std::string_view content, std::string& e
         d.y1Scale = r.list("the Y1 axis scaling", 3);
         d.y2Scale = r.list("the Y2 axis scaling", 4);
         d.xmin = r.thousandths("Xmin");
+        mark(S::Xmin);
         d.y1min = r.thousandths("Y1min");
+        mark(S::Y1min);
         d.y2min = r.thousandths("Y2min");
+        mark(S::Y2min);
         d.xmax = r.thousandths("Xmax");
+        mark(S::Xmax);
         d.y1max = r.thousandths("Y1max");
+        mark(S::Y1max);
         d.y2max = r.thousandths("Y2max");
+        mark(S::Y2max);
         d.xmajor = r.whole("the number of X ticks", -32768, 32767);
+        mark(S::Xmajor);
         d.y1major = r.whole("the number of Y1 ticks", -32768, 32767);
+        mark(S::Y1major);
         d.y2major = r.whole("the number of Y2 ticks", -32768, 32767);
+        mark(S::Y2major);
         d.degree = r.whole("the degree", -32768, 32767);
+        mark(S::Degree);
         d.pmax = r.thousandths("Pmax");
         r.skip(1, "a spare variable");
         d.keepPlot = r.flag("the Keep Plot flag");
@@ -420,7 +461,7 @@ bool SetupFile::saveTo(const std::string& path) {
     return true;
 }
 
-bool SetupFile::openFrom(const std::string& path) {
+bool SetupFile::openFrom(const std::string& path, OutOfLimits outOfLimits) {
     std::string error;
     const auto content = readWholeFile(path, error);
     if (!content) {
@@ -433,17 +474,58 @@ bool SetupFile::openFrom(const std::string& path) {
                          "). Nothing has been changed.");
         return false;
     }
-    apply(*data);
-    return true;
+    if (outOfLimits == OutOfLimits::Correct) {
+        apply(*data, [this](const std::string& message, const std::vector<int>&) {
+            dialogs_.message(message, MessageIcon::Exclamation);
+        });
+        return true;
+    }
+
+    // Refused: every value outside its limit, in the order of the file.
+    std::vector<std::pair<int, std::string>> refused;
+    apply(*data, [&](const std::string& message, std::vector<int> lines) {
+        std::sort(lines.begin(), lines.end());
+        std::string where = lines.size() > 1 ? "lines " : "line ";
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            where += (i == 0                 ? ""
+                      : i + 1 < lines.size() ? ", "
+                                             : " and ") +
+                     std::to_string(lines[i]);
+        }
+        refused.emplace_back(lines.empty() ? 0 : lines.front(),
+                             "The setup file " + path + ", " + where + ": " + message);
+    });
+    if (refused.empty()) {
+        return true;
+    }
+    std::stable_sort(refused.begin(), refused.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [line, message] : refused) {
+        dialogs_.message(message);
+    }
+    dialogs_.message("The setup file " + path +
+                     " holds values outside their limits; nothing has been measured.");
+    return false;
 }
 
-void SetupFile::apply(const SetupData& d) {
+void SetupFile::apply(const SetupData& d, const LimitReport& report) {
     Form1Model& model = logic_.model;
     MeasSettings& s = state_.meas;
     GraphSettings& g = state_.graph;
+    const auto reportFault = [&](const LimitFault& fault) {
+        std::vector<int> lines;
+        for (const CheckedSetting setting : fault.settings) {
+            lines.push_back(d.lines[static_cast<std::size_t>(setting)]);
+        }
+        report(fault.message, std::move(lines));
+    };
 
     state_.dblVheatExt = d.vheatExt;
-    model.txtVheat = numberText(d.vheatExt);
+    // The heater limit of the measurement type follows the supply, so it is checked first.
+    if (const auto fault = logic_.setup.correctHeaterSupply()) {
+        reportFault(*fault);
+    }
+    model.txtVheat = numberText(state_.dblVheatExt);
     if (d.extVheat != state_.chkExtVheat) {
         // As if the user had clicked the box: confirmed, refused or put back.
         logic_.chkExtVheat_Click(d.extVheat);
@@ -465,10 +547,22 @@ void SetupFile::apply(const SetupData& d) {
     s.dblConst1 = d.const1;
     s.dblConst2 = d.const2;
     s.dblDelay = d.delay;
-    s.intVar2Count = static_cast<int>(d.var2Values.size());
+    // A stepping value outside the type's limits is reported and skipped, as a typed one.
+    int count = 0;
     for (std::size_t i = 0; i < d.var2Values.size(); ++i) {
-        s.dblVar2Values[i] = d.var2Values[i];
+        const std::string problem =
+            steppingValueProblem(d.var2Values[i], s.dblVar2Min, s.dblVar2Max);
+        if (!problem.empty()) {
+            report(problem, {d.var2Line + static_cast<int>(i)});
+            continue;
+        }
+        s.dblVar2Values[static_cast<std::size_t>(count++)] = d.var2Values[i];
     }
+    if (count == 0) {
+        s.dblVar2Values[0] = s.dblVar2Def;
+        count = 1;
+    }
+    s.intVar2Count = count;
     logic_.setup.UpdateMeasFields();
 
     select(state_.cboIaRange, d.iaRange);
@@ -529,6 +623,33 @@ void SetupFile::apply(const SetupData& d) {
     if (d.hasActual) {
         load(d.actual, MeasMatrix::kActual);
     }
+
+    // The other values pass the checks of typed ones: each fault is corrected and reported.
+    // Every correction ends inside its limit, so the passes come to an end.
+    constexpr int kMostCorrections = 2 * kCheckedSettingCount;
+    for (int pass = 0; pass < kMostCorrections; ++pass) {
+        auto fault = logic_.setup.correctFirstMeasFault();
+        if (!fault && logic_.hooks.CorrectGraphFault) {
+            fault = logic_.hooks.CorrectGraphFault();
+        }
+        if (!fault) {
+            break;
+        }
+        // With the x axis on "Track" the next redraw sets the x range from the sweep: the
+        // range in the file is then the graph's own (a heater sweep on an external supply
+        // tracks beyond the axis limit), and it is put right without a word.
+        constexpr int kXTrack = 0;
+        const bool xRangeOnly =
+            std::all_of(fault->settings.begin(), fault->settings.end(), [](CheckedSetting c) {
+                return c == CheckedSetting::Xmin || c == CheckedSetting::Xmax;
+            });
+        if (!(xRangeOnly && model.cboXScale == kXTrack)) {
+            reportFault(*fault);
+        }
+    }
+    logic_.setup.rememberHeaterConstant();
+    logic_.setup.UpdateMeasFields();
+    Form1Hooks::call(logic_.hooks.UpdateGraphFields);
     Form1Hooks::call(logic_.hooks.Refresh);
     Form1Hooks::call(logic_.hooks.DrawPicture);
     Form1Hooks::call(UpdateQuickTestFields);

@@ -5,7 +5,8 @@
 // Every value is a whole number (values with decimals × 1000) followed by a label from
 // column 15; the reader goes by the order of the lines. Three marker lines let a file end
 // early. Reading is all or nothing: the whole file is parsed and checked before anything
-// is applied, so a damaged file leaves every setting and curve as it was.
+// is applied, so a damaged file leaves every setting and curve as it was. The values are
+// input like typed ones: once applied they pass the same limit checks.
 
 #include <array>
 #include <functional>
@@ -56,6 +57,10 @@ struct SetupData {
     std::vector<SetupPoint> stored;
     bool hasActual = false;
     std::vector<SetupPoint> actual;
+
+    // The line of each setting the limit checks correct, and of the first stepping value.
+    std::array<int, kCheckedSettingCount> lines{};
+    int var2Line = 0;
 };
 
 // The file for the present settings; nullopt (with the reason) when a value cannot be
@@ -77,12 +82,21 @@ class SetupFile {
     // Run after a setup has been applied, so that the quick-test windows show its values.
     std::function<void()> UpdateQuickTestFields;
 
-    // Without a dialog (also for the command line). False after a message.
+    // How a value outside its limit is met: corrected, with the message a typed value gets
+    // (the window), or refused, with a message naming the file and the line (the command
+    // line, which must not measure with such a setup).
+    enum class OutOfLimits { Correct, Refuse };
+
+    // Without a dialog (also for the command line). False after a message; with Refuse also
+    // when a value lies outside its limit (the settings then hold the file's values, each
+    // corrected as a typed one would be).
     bool saveTo(const std::string& path);
-    bool openFrom(const std::string& path);
+    bool openFrom(const std::string& path, OutOfLimits outOfLimits = OutOfLimits::Correct);
 
   private:
-    void apply(const SetupData& d);
+    // A value outside its limit: the message and the lines of the file it concerns.
+    using LimitReport = std::function<void(const std::string& message, std::vector<int> lines)>;
+    void apply(const SetupData& d, const LimitReport& report);
 
     ConsoleState& state_;
     Form1Logic& logic_;

@@ -22,6 +22,24 @@ bool rowInMatrix(int i) {
     return i >= 0 && i < MeasMatrix::kRows;
 }
 
+// The last guard before the wire: the settings' checks keep every sweep and quick test
+// inside these limits, so a set point beyond them is a fault of the program and would drive
+// the valve past what the hardware is built for. Computed points may miss a limit by a
+// rounding error.
+constexpr double kLowestGrid = -50.0;
+constexpr double kRoundingSlack = 1e-9;
+
+// Why a set point may not be sent; empty when it lies within lo..hi.
+std::string setPointProblem(const char* name, double volts, double lo, double hi) {
+    const double slack = kRoundingSlack * std::max(1.0, std::fabs(hi - lo));
+    if (volts >= lo - slack && volts <= hi + slack) {
+        return {};
+    }
+    return std::string("Error, the set point ") + name + " = " + numberText(volts) +
+           " V lies outside the limits of the instrument (" + numberText(lo) + " to " +
+           numberText(hi) + " V) and has not been sent";
+}
+
 }  // namespace
 
 InstrumentLink::InstrumentLink(ConsoleState& state, FrmComModel& com, SerialPort& port,
@@ -57,6 +75,17 @@ std::string InstrumentLink::ComposeMeasString(const MeasMatrix& m, int i,
         com_.lblInteger[f] = std::to_string(codes[f]);
         com_.lblString[f] = hexField(codes[f], 4);
     }
+    const double vmax = cal.maxAnodeVoltage();
+    for (const std::string& problem :
+         {setPointProblem("Va", va, 0.0, vmax), setPointProblem("Vs", vs, 0.0, vmax),
+          setPointProblem("Vg", vg, kLowestGrid, 0.0),
+          setPointProblem("Vh", vh, 0.0, state_.maxHeaterVoltage())}) {
+        if (!problem.empty()) {
+            refusedSetPoint_ = problem;
+            return {};
+        }
+    }
+    refusedSetPoint_.clear();
     return pointString(strCommand, codes[0], codes[1], codes[2], codes[3]);
 }
 
@@ -81,6 +110,14 @@ void InstrumentLink::SetFilament(double dblHeaterVoltage, bool& blnFault) {
     com_.lblValue[3] = shown(dblHeaterVoltage, 2);
     com_.lblInteger[3] = std::to_string(code);
     com_.lblString[3] = hexField(code, 4);
+    const std::string problem =
+        setPointProblem("Vh", dblHeaterVoltage, 0.0, state_.maxHeaterVoltage());
+    if (!problem.empty()) {
+        if (!blnFault) {
+            fault(blnFault, problem);
+        }
+        return;
+    }
     SndString(heaterString(code), blnFault);
 }
 
@@ -238,7 +275,18 @@ void InstrumentLink::recover() {
 }
 
 void InstrumentLink::SndString(std::string_view strCommandString, bool& blnFault) {
-    if (blnFault || !ensureOpen(blnFault)) {
+    if (blnFault) {
+        return;
+    }
+    if (strCommandString.size() != kCommandLength) {
+        fault(blnFault, !refusedSetPoint_.empty()
+                            ? refusedSetPoint_
+                            : "Error, a command that is not " + std::to_string(kCommandLength) +
+                                  " characters long has not been sent");
+        refusedSetPoint_.clear();
+        return;
+    }
+    if (!ensureOpen(blnFault)) {
         return;
     }
     com_.lblStringSend.clear();

@@ -33,11 +33,13 @@ class InstrumentLink {
     // The ground state of the measurement engine; called by DoPing after a fault.
     std::function<void()> onGroundState;
 
-    // Builds the "10" or "20" string from row i of the matrix.
+    // Builds the "10" or "20" string from row i of the matrix. A set point outside the
+    // hardware's limits gives an empty string, which SndString refuses with the reason.
     std::string ComposeMeasString(int i, std::string_view strCommand);
     // The same from row i of another matrix of set points (a quick test's own points).
     std::string ComposeMeasString(const MeasMatrix& m, int i, std::string_view strCommand);
     void SndSettings(bool& blnFault);
+    // A heater voltage outside the heater supply's limit is not sent: blnFault is set.
     void SetFilament(double dblHeaterVoltage, bool& blnFault);
     // Decomposes a result into row i. A result that cannot be read (a field with
     // non-hex characters, a range index outside 0..7) sets blnFault and changes nothing.
@@ -45,6 +47,7 @@ class InstrumentLink {
     // The same into row i of another matrix of set points.
     void DeComposeString(MeasMatrix& m, int i, std::string_view strResultString, bool& blnFault);
 
+    // Only a command of 18 characters is sent; any other sets blnFault.
     void SndString(std::string_view strCommandString, bool& blnFault);
     void RecString(std::string& strResultString, bool& blnFault);
     void SndEsc();
@@ -78,6 +81,7 @@ class InstrumentLink {
     SerialPort& port_;
     Clock& clock_;
     Dialogs& dialogs_;
+    std::string refusedSetPoint_;  // why the point composed last was refused
     bool recoveryPending_ = false;
     bool shutDown_ = false;
     std::string portProblem_;

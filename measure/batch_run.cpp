@@ -2,8 +2,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "common/text_file.h"
 #include "files/data_export.h"
@@ -54,6 +58,7 @@ int runBatch(const CommandLine& cl) {
     logic.hooks.UpdateGraphFields = [&] { graph.UpdateGraphFields(); };
     logic.hooks.ReadGraphFields = [&] { graph.ReadGraphFields(); };
     logic.hooks.CheckGraphFields = [&] { graph.CheckGraphFields(); };
+    logic.hooks.CorrectGraphFault = [&] { return graph.correctFirstGraphFault(); };
     logic.hooks.DrawPicture = [&] {
         plotter.DrawPicture();
         if (progress && state.intMeasStat == kMeasuring) {
@@ -64,46 +69,77 @@ int runBatch(const CommandLine& cl) {
     };
 
     logic.Form_Load();
-    if (!setup.openFrom(cl.batchSetup)) {
+    // A setup with a value outside its limit is not measured at all.
+    if (!setup.openFrom(cl.batchSetup, SetupFile::OutOfLimits::Refuse)) {
         return 2;
     }
 
+    // The outputs hold only what this run measures: the setup's own actual curves are no part
+    // of it, not even as left-overs in the row that ends the data (its stored block stays as
+    // it was).
+    auto& rows = state.dblMeasMatrix.cells;
+    std::fill_n(rows.begin() + MeasMatrix::kActual, MeasMatrix::kBlockRows,
+                std::array<double, MeasMatrix::kCols>{});
+    logic.run.ClearCurves();
+
+    BatchOutcome outcome;
     // Heater on: ping and the ten-step ramp.
     logic.run.cmdMeasStart_Click();
-    bool fault = state.intMeasStat != kHeaterOn;
-    if (!fault) {
+    outcome.fault = state.intMeasStat != kHeaterOn;
+    if (!outcome.fault) {
         logic.run.cmdMeasStart_Click();  // the sweep
         if (progress) {
             std::fputs("\n", stderr);
         }
-        fault = state.intMeasStat != kHeaterOn;
+        outcome.fault = state.intMeasStat != kHeaterOn;
     }
-    if (!fault) {
+    if (!outcome.fault) {
+        const int faultsBefore = logic.run.faults();
         logic.run.cmdMeasStop_Click();  // heater off
-        fault = state.intMeasStat != kGround;
-    }
-
-    // The outputs hold what was measured, also after a fault.
-    plotter.DrawPicture();
-    bool written = true;
-    if (!cl.saveData.empty()) {
-        written = DataExport(state, logic.model, dialogs).saveMeasMXTo(cl.saveData) && written;
-    }
-    if (!cl.savePlot.empty()) {
-        std::string error;
-        if (!canvas.saveBitmap(cl.savePlot, error)) {
-            dialogs.message("The plot cannot be saved as " + cl.savePlot + " (" + error + ").");
-            written = false;
+        outcome.heaterOffFailed =
+            logic.run.faults() != faultsBefore || state.intMeasStat != kGround;
+        if (outcome.heaterOffFailed) {
+            dialogs.message("The heater may still be on: switching it off has failed.");
         }
     }
-    if (!cl.saveSetup.empty()) {
-        written = setup.saveTo(cl.saveSetup) && written;
+    outcome.measuredPoints = countRows(state.dblMeasMatrix, true);
+
+    // The outputs hold what was measured, also after a fault; with nothing measured there
+    // is no data and no plot to write, and files of those names are left as they are.
+    std::vector<std::string> notWritten;
+    if (outcome.measuredPoints == 0) {
+        if (!cl.saveData.empty()) {
+            notWritten.push_back("the data file " + cl.saveData);
+        }
+        if (!cl.savePlot.empty()) {
+            notWritten.push_back("the plot " + cl.savePlot);
+        }
+        dialogs.message(notWritten.empty()
+                            ? "No point has been measured."
+                            : "No point has been measured; " + notWritten.front() +
+                                  (notWritten.size() > 1 ? " and " + notWritten.back() : "") +
+                                  (notWritten.size() > 1 ? " have" : " has") +
+                                  " not been written.");
+    } else {
+        plotter.DrawPicture();
+        if (!cl.saveData.empty()) {
+            outcome.outputsWritten =
+                DataExport(state, logic.model, dialogs).saveMeasMXTo(cl.saveData);
+        }
+        if (!cl.savePlot.empty()) {
+            std::string error;
+            if (!canvas.saveBitmap(cl.savePlot, error)) {
+                dialogs.message("The plot cannot be saved as " + cl.savePlot + " (" + error + ").");
+                outcome.outputsWritten = false;
+            }
+        }
+    }
+    // The setup: its settings, the stored block it came with and the curves of this run.
+    if (!cl.saveSetup.empty() && !setup.saveTo(cl.saveSetup)) {
+        outcome.outputsWritten = false;
     }
     app.link.closePort();
-    if (fault) {
-        return 1;
-    }
-    return written ? 0 : 2;
+    return batchExitStatus(outcome);
 }
 
 }  // namespace ostrino

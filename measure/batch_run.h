@@ -6,8 +6,8 @@
 
 namespace ostrino {
 
-// Exit status: 0 done, 1 communication fault (outputs hold what was measured), 2 bad
-// arguments or an unreadable setup. Needs a QGuiApplication for the drawing surface.
+// Exit status as batchExitStatus gives it, or 2 for a setup that cannot be read or holds a
+// value outside its limit. Needs a QGuiApplication for the drawing surface.
 int runBatch(const CommandLine& cl);
 
 }  // namespace ostrino

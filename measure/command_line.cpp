@@ -63,14 +63,23 @@ std::string usageText(const std::string& program) {
            "  --ping              no window: ping the instrument, print its supply voltage;\n"
            "                      exit 0, or 1 after a communication fault\n"
            "  --batch SETUP.oss   no window: open the setup, heater on, sweep, heater off and\n"
-           "                      write the outputs below; exit 0, 1 after a communication\n"
-           "                      fault (outputs hold what was measured), 2 for bad arguments\n"
-           "                      or an unreadable setup\n"
+           "                      write the outputs below; exit 0, 1 when the measurement\n"
+           "                      failed (a communication fault: outputs hold what was\n"
+           "                      measured; the heater perhaps still on; no point measured),\n"
+           "                      2 for bad arguments, a setup that cannot be read or holds a\n"
+           "                      value outside its limit, or an output not written\n"
            "  --save-data FILE    with --batch: the measurement matrix as a data file\n"
            "  --save-plot FILE    with --batch: the graph as a bitmap (.png saves PNG)\n"
            "  --save-setup FILE   with --batch: the setup with the measured curves\n"
            "  --help              show this text\n"
            "  --version           show the version\n";
+}
+
+int batchExitStatus(const BatchOutcome& outcome) {
+    if (outcome.fault || outcome.heaterOffFailed || outcome.measuredPoints == 0) {
+        return 1;
+    }
+    return outcome.outputsWritten ? 0 : 2;
 }
 
 }  // namespace ostrino

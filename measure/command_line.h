@@ -21,4 +21,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& args);
 
 std::string usageText(const std::string& program);
 
+// What a run with --batch came to.
+struct BatchOutcome {
+    bool fault = false;            // a communication fault ended the heater ramp or the sweep
+    bool heaterOffFailed = false;  // the sweep was done, but switching the heater off failed
+    int measuredPoints = 0;
+    bool outputsWritten = true;  // every output asked for has been written
+};
+// 0 when all went well; 1 when the measurement failed (a communication fault, the heater
+// perhaps still on, or not a single point measured); 2 when an output could not be written.
+int batchExitStatus(const BatchOutcome& outcome);
+
 }  // namespace ostrino

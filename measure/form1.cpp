@@ -82,6 +82,7 @@ Form1::Form1(ConsoleApp& app, QWidget* parent)
     hooks.UpdateGraphFields = [this] { graph_->UpdateGraphFields(); };
     hooks.ReadGraphFields = [this] { graph_->ReadGraphFields(); };
     hooks.CheckGraphFields = [this] { graph_->CheckGraphFields(); };
+    hooks.CorrectGraphFault = [this] { return graph_->correctFirstGraphFault(); };
     hooks.DrawPicture = [this] {
         plotter_->DrawPicture();
         refreshFromModel();

@@ -3,7 +3,9 @@
 // the window shows. The window copies user input in here and refreshes from it.
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "common/numbers.h"
 
@@ -68,6 +70,35 @@ struct Form1Model {
     int intCursorY = 0;
 };
 
+// The settings that the limit checks of the main window correct.
+enum class CheckedSetting {
+    VheatExt,
+    Var1Start,
+    Var1Stop,
+    Var1Nintv,
+    Const1,
+    Const2,
+    Delay,
+    Xmin,
+    Xmax,
+    Y1min,
+    Y1max,
+    Y2min,
+    Y2max,
+    Xmajor,
+    Y1major,
+    Y2major,
+    Degree,
+};
+inline constexpr int kCheckedSettingCount = static_cast<int>(CheckedSetting::Degree) + 1;
+
+// A limit violation that a check has found and corrected: the message a typed value gets,
+// and the settings it concerned (so that a setup file can name their lines).
+struct LimitFault {
+    std::string message;
+    std::vector<CheckedSetting> settings;
+};
+
 // What the measurement logic asks of the rest of the main window. Each hook may be empty.
 struct Form1Hooks {
     std::function<void()> ClearCurves;        // mark the current sweep and the fits empty
@@ -76,6 +107,8 @@ struct Form1Hooks {
     std::function<void()> CheckGraphFields;   // graph limits, one message per call
     std::function<void()> DrawPicture;        // redraw the graph
     std::function<void()> Refresh;            // widgets from the model, now
+    // The first graph limit violation, corrected, without a message.
+    std::function<std::optional<LimitFault>()> CorrectGraphFault;
 
     static void call(const std::function<void()>& hook) {
         if (hook) {

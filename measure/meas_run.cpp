@@ -187,6 +187,7 @@ void MeasRun::waitYielding(double seconds, double step, Pred keepWaiting) {
 }
 
 void MeasRun::reportFault() {
+    ++faults_;
     link_.reportConnectionFault();
     GotoGroundState();
 }

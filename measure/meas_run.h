@@ -40,6 +40,9 @@ class MeasRun {
     void cmdMeasStart_Click();
     void cmdMeasStop_Click();
 
+    // Communication faults that have ended a heater ramp, a switch-off or a sweep so far.
+    int faults() const { return faults_; }
+
     // The window is closing: a running loop ends at its next yield, nothing more is sent.
     void shutDown();
     bool shuttingDown() const { return closing_; }
@@ -59,6 +62,7 @@ class MeasRun {
     Beeper& beeper_;
     Form1Hooks& hooks_;
     bool closing_ = false;
+    int faults_ = 0;
 };
 
 }  // namespace ostrino

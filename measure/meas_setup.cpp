@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 #include "common/meas_matrix.h"
 #include "common/numbers.h"
@@ -149,11 +150,11 @@ const std::array<const char*, MeasSetup::kMeasTypeCount>& MeasSetup::measTypeNam
 }
 
 double MeasSetup::vMax() const {
-    return state_.cal.intVersion == 1 ? 300.0 : 400.0;
+    return state_.cal.maxAnodeVoltage();
 }
 
 double MeasSetup::vhMax() const {
-    return state_.chkExtVheat ? state_.dblVheatExt : 19.5;
+    return state_.maxHeaterVoltage();
 }
 
 void MeasSetup::SelectMeas() {
@@ -309,56 +310,88 @@ void MeasSetup::ProcessFields() {
 }
 
 void MeasSetup::CheckMeasFields() {
-    auto& s = state_.meas;
-    std::string problem;
-    if (s.dblVar1Start >= s.dblVar1Stop) {
-        problem = "Var1 Start has to less than Stop value";
-        s.dblVar1Start = s.dblVar1StartMin;
-        s.dblVar1Stop = s.dblVar1StopMax;
-    } else if (s.dblVar1Stop > s.dblVar1StopMax) {
-        problem = "Var1 Stop value has to be less than " + numberText(s.dblVar1StopMax);
-        s.dblVar1Stop = s.dblVar1StopMax;
-    } else if (s.dblVar1Start < s.dblVar1StartMin) {
-        problem = "Var1 Start value has to be larger than " + numberText(s.dblVar1StartMin);
-        s.dblVar1Start = s.dblVar1StartMin;
-    } else if (s.intVar1Nintv <= 0) {
-        problem = "The number of steps in Var1 has to be larger than one";
-        s.intVar1Nintv = s.intVar1NintvDef;
-    } else if (s.intVar1Nintv > s.intVar1NintvMax) {
-        problem = "The number of intervals in Var1 has to be smaller than " +
-                  numberText(s.intVar1NintvMax);
-        s.intVar1Nintv = s.intVar1NintvDef;
-    } else if (s.dblConst1 < s.dblConst1Min) {
-        problem = "Const1 has to be larger than " + numberText(s.dblConst1Min);
-        s.dblConst1 = s.dblConst1Min;
-    } else if (s.dblConst1 > s.dblConst1Max) {
-        problem = "Const1 has to be less than " + numberText(s.dblConst1Max);
-        s.dblConst1 = s.dblConst1Max;
-    } else if (s.dblDelay < s.dblDelayMin) {
-        problem = "Dealy has to be larger than " + numberText(s.dblDelayMin);
-        s.dblDelay = s.dblDelayMin;
-    } else if (s.dblDelay > s.dblDelayMax) {
-        problem = "Delay has to be less than " + numberText(s.dblDelayMax);
-        s.dblDelay = s.dblDelayMax;
-    } else if (state_.dblVheatExt < 1) {
-        problem = "Heater voltage has to be at least 1V ";
-        state_.dblVheatExt = 19.5;
-    } else if (state_.dblVheatExt > 40) {
-        problem = "Heater voltage must be less than 40V";
-        state_.dblVheatExt = 19.5;
-    } else if (model_.txtConst2Visible && s.dblConst2 < s.dblConst2Min) {
-        problem = "Const2 has to be larger than " + numberText(s.dblConst2Min);
-        s.dblConst2 = s.dblConst2Min;
-    } else if (model_.txtConst2Visible && s.dblConst2 > s.dblConst2Max) {
-        problem = "Const2 has to be less than " + numberText(s.dblConst2Max);
-        s.dblConst2 = s.dblConst2Max;
-    }
-    if (!problem.empty()) {
-        dialogs_.message(problem, MessageIcon::Exclamation);
+    if (const auto fault = correctFirstMeasFault()) {
+        dialogs_.message(fault->message, MessageIcon::Exclamation);
         UpdateMeasFields();
     }
+    rememberHeaterConstant();
+}
 
-    // The next type selected starts with the heater voltage typed here.
+std::optional<LimitFault> MeasSetup::correctFirstMeasFault() {
+    using S = CheckedSetting;
+    auto& s = state_.meas;
+    const auto fault = [](std::string message, std::vector<CheckedSetting> settings) {
+        return std::optional<LimitFault>{LimitFault{std::move(message), std::move(settings)}};
+    };
+    if (s.dblVar1Start >= s.dblVar1Stop) {
+        s.dblVar1Start = s.dblVar1StartMin;
+        s.dblVar1Stop = s.dblVar1StopMax;
+        return fault("Var1 Start has to less than Stop value", {S::Var1Start, S::Var1Stop});
+    }
+    if (s.dblVar1Stop > s.dblVar1StopMax) {
+        s.dblVar1Stop = s.dblVar1StopMax;
+        return fault("Var1 Stop value has to be less than " + numberText(s.dblVar1StopMax),
+                     {S::Var1Stop});
+    }
+    if (s.dblVar1Start < s.dblVar1StartMin) {
+        s.dblVar1Start = s.dblVar1StartMin;
+        return fault("Var1 Start value has to be larger than " + numberText(s.dblVar1StartMin),
+                     {S::Var1Start});
+    }
+    if (s.intVar1Nintv <= 0) {
+        s.intVar1Nintv = s.intVar1NintvDef;
+        return fault("The number of steps in Var1 has to be larger than one", {S::Var1Nintv});
+    }
+    if (s.intVar1Nintv > s.intVar1NintvMax) {
+        s.intVar1Nintv = s.intVar1NintvDef;
+        return fault("The number of intervals in Var1 has to be smaller than " +
+                         numberText(s.intVar1NintvMax),
+                     {S::Var1Nintv});
+    }
+    if (s.dblConst1 < s.dblConst1Min) {
+        s.dblConst1 = s.dblConst1Min;
+        return fault("Const1 has to be larger than " + numberText(s.dblConst1Min), {S::Const1});
+    }
+    if (s.dblConst1 > s.dblConst1Max) {
+        s.dblConst1 = s.dblConst1Max;
+        return fault("Const1 has to be less than " + numberText(s.dblConst1Max), {S::Const1});
+    }
+    if (s.dblDelay < s.dblDelayMin) {
+        s.dblDelay = s.dblDelayMin;
+        return fault("Dealy has to be larger than " + numberText(s.dblDelayMin), {S::Delay});
+    }
+    if (s.dblDelay > s.dblDelayMax) {
+        s.dblDelay = s.dblDelayMax;
+        return fault("Delay has to be less than " + numberText(s.dblDelayMax), {S::Delay});
+    }
+    if (auto heater = correctHeaterSupply()) {
+        return heater;
+    }
+    if (model_.txtConst2Visible && s.dblConst2 < s.dblConst2Min) {
+        s.dblConst2 = s.dblConst2Min;
+        return fault("Const2 has to be larger than " + numberText(s.dblConst2Min), {S::Const2});
+    }
+    if (model_.txtConst2Visible && s.dblConst2 > s.dblConst2Max) {
+        s.dblConst2 = s.dblConst2Max;
+        return fault("Const2 has to be less than " + numberText(s.dblConst2Max), {S::Const2});
+    }
+    return std::nullopt;
+}
+
+std::optional<LimitFault> MeasSetup::correctHeaterSupply() {
+    if (state_.dblVheatExt < 1) {
+        state_.dblVheatExt = 19.5;
+        return LimitFault{"Heater voltage has to be at least 1V ", {CheckedSetting::VheatExt}};
+    }
+    if (state_.dblVheatExt > 40) {
+        state_.dblVheatExt = 19.5;
+        return LimitFault{"Heater voltage must be less than 40V", {CheckedSetting::VheatExt}};
+    }
+    return std::nullopt;
+}
+
+void MeasSetup::rememberHeaterConstant() {
+    auto& s = state_.meas;
     if (model_.lblNameConst1 == "Vh") {
         s.dblHeaterSave = s.dblConst1;
     } else if (model_.txtConst2Visible && model_.lblNameConst2 == "Vh") {

@@ -33,6 +33,13 @@ class MeasSetup {
     void ProcessFields();
     // Corrects the first limit violation (one message), then remembers the heater constant.
     void CheckMeasFields();
+    // The checks of CheckMeasFields without the message: the first violation, corrected.
+    std::optional<LimitFault> correctFirstMeasFault();
+    // Only the checks of the external heater supply (1 to 40 V), which the heater limit of
+    // the measurement type depends on.
+    std::optional<LimitFault> correctHeaterSupply();
+    // The next type selected starts with the heater voltage of the present constants.
+    void rememberHeaterConstant();
     void cboMeasType_Click();
 
     // Highest anode and screen voltage of the hardware.

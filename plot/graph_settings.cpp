@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "common/numbers.h"
 #include "platform/entry_box.h"
@@ -115,20 +116,31 @@ void GraphSettingsLogic::ReadGraphFields() {
 }
 
 void GraphSettingsLogic::CheckGraphFields() {
+    if (const auto fault = correctFirstGraphFault()) {
+        dialogs_.message(fault->message);
+        UpdateGraphFields();
+    }
+}
+
+std::optional<LimitFault> GraphSettingsLogic::correctFirstGraphFault() {
+    using S = CheckedSetting;
     static constexpr double kYmaxLimit = 1000.0;
     GraphSettings& g = state_.graph;
-    std::string problem;
+    const auto fault = [](std::string message, std::vector<CheckedSetting> settings) {
+        return std::optional<LimitFault>{LimitFault{std::move(message), std::move(settings)}};
+    };
 
-    // The checks of one axis's division count; true when it found a fault.
-    const auto checkMajor = [&problem](int& major) {
+    // The checks of one axis's division count.
+    const auto checkMajor = [&fault](int& major, CheckedSetting setting) {
         if (major <= 0) {
-            problem = "Major ticks has to be >=1";
             major = 1;
-        } else if (major >= 11) {
-            problem = "Minor ticks has to be =< 10";
-            major = 10;
+            return fault("Major ticks has to be >=1", {setting});
         }
-        return !problem.empty();
+        if (major >= 11) {
+            major = 10;
+            return fault("Minor ticks has to be =< 10", {setting});
+        }
+        return std::optional<LimitFault>{};
     };
     const std::optional<double> degree = parseNumber(model_.txtDegree);
     // The upper-end limit is for ends the user types. An automatic end (a flat fit makes
@@ -140,47 +152,59 @@ void GraphSettingsLogic::CheckGraphFields() {
     };
 
     if (g.dblXmin >= g.dblXmax) {
-        problem = "X-min has to less than X-max";
         g.dblXmin = g.dblXminDefault;
         g.dblXmax = g.dblXmaxDefault;
-    } else if (g.dblXmax > g.dblXmaxLimit) {
-        problem = "X-max has to be less than " + numberText(g.dblXmaxLimit);
+        return fault("X-min has to less than X-max", {S::Xmin, S::Xmax});
+    }
+    if (g.dblXmax > g.dblXmaxLimit) {
         g.dblXmax = g.dblXmaxDefault;
-    } else if (g.dblXmin < g.dblXminLimit) {
-        problem = "X-min has to be larger than " + numberText(g.dblXminLimit);
+        return fault("X-max has to be less than " + numberText(g.dblXmaxLimit), {S::Xmax});
+    }
+    if (g.dblXmin < g.dblXminLimit) {
         g.dblXmin = g.dblXminDefault;
-    } else if (g.dblY1min >= g.dblY1max) {
-        problem = "Y1-min has to less than Y1-max";
+        return fault("X-min has to be larger than " + numberText(g.dblXminLimit), {S::Xmin});
+    }
+    if (g.dblY1min >= g.dblY1max) {
         g.dblY1min = g.dblY1minDefault;
         g.dblY1max = g.dblY1maxDefault;
-    } else if (g.dblY1max > kYmaxLimit && userSetsEnd(model_.cboY1Scale, model_.cboY1Scale)) {
-        problem = "Y1-max has to be less than " + numberText(kYmaxLimit);
+        return fault("Y1-min has to less than Y1-max", {S::Y1min, S::Y1max});
+    }
+    if (g.dblY1max > kYmaxLimit && userSetsEnd(model_.cboY1Scale, model_.cboY1Scale)) {
         g.dblY1max = g.dblY1maxDefault;
-    } else if (g.dblY1min < g.dblY1minDefault) {
-        problem = "Y1-min has to be larger than " + numberText(g.dblY1minDefault);
+        return fault("Y1-max has to be less than " + numberText(kYmaxLimit), {S::Y1max});
+    }
+    if (g.dblY1min < g.dblY1minDefault) {
         g.dblY1min = g.dblY1minDefault;
-    } else if (g.dblY2min >= g.dblY2max) {
-        problem = "Y2-min has to less than Y2-max";
+        return fault("Y1-min has to be larger than " + numberText(g.dblY1minDefault), {S::Y1min});
+    }
+    if (g.dblY2min >= g.dblY2max) {
         g.dblY2min = g.dblY2minDefault;
         g.dblY2max = g.dblY2maxDefault;
-    } else if (g.dblY2max > kYmaxLimit && userSetsEnd(model_.cboY2Scale, model_.cboY1Scale)) {
-        problem = "Y2-max has to be less than " + numberText(kYmaxLimit);
+        return fault("Y2-min has to less than Y2-max", {S::Y2min, S::Y2max});
+    }
+    if (g.dblY2max > kYmaxLimit && userSetsEnd(model_.cboY2Scale, model_.cboY1Scale)) {
         g.dblY2max = g.dblY2maxDefault;
-    } else if (g.dblY2min < g.dblY2minDefault) {
-        problem = "Y2-min has to be larger than " + numberText(g.dblY2minDefault);
+        return fault("Y2-max has to be less than " + numberText(kYmaxLimit), {S::Y2max});
+    }
+    if (g.dblY2min < g.dblY2minDefault) {
         g.dblY2min = g.dblY2minDefault;
-    } else if (checkMajor(g.intXmajor) || checkMajor(g.intY1major) || checkMajor(g.intY2major)) {
-        // problem and correction set by checkMajor
-    } else if (degree && roundHalfEven(*degree) > RegressionObject::kMaxDegree) {
-        // Text that is no number passes here; the fit reports it.
-        problem = "Degree has to be =< 25";
+        return fault("Y2-min has to be larger than " + numberText(g.dblY2minDefault), {S::Y2min});
+    }
+    if (auto f = checkMajor(g.intXmajor, S::Xmajor)) {
+        return f;
+    }
+    if (auto f = checkMajor(g.intY1major, S::Y1major)) {
+        return f;
+    }
+    if (auto f = checkMajor(g.intY2major, S::Y2major)) {
+        return f;
+    }
+    // Text that is no number passes here; the fit reports it.
+    if (degree && roundHalfEven(*degree) > RegressionObject::kMaxDegree) {
         model_.txtDegree = "10";
+        return fault("Degree has to be =< 25", {S::Degree});
     }
-
-    if (!problem.empty()) {
-        dialogs_.message(problem);
-        UpdateGraphFields();
-    }
+    return std::nullopt;
 }
 
 void GraphSettingsLogic::resolveRanges() {

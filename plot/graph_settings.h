@@ -34,6 +34,8 @@ class GraphSettingsLogic {
     void ReadGraphFields();
     // The sixteen checks in order; the first failure is reported and corrected.
     void CheckGraphFields();
+    // The same checks without the message: the first failure, corrected.
+    std::optional<LimitFault> correctFirstGraphFault();
     // The first phase of every redraw: y variables and units, the fit, x, Y1, Y2, boxes.
     // A degree that cannot be fitted is reported once per entry; the fit block is then empty.
     void resolveRanges();

@@ -215,6 +215,44 @@ TEST(CalibrationFile, DamagedContentNamesTheLine) {
     }
 }
 
+// A factor is a trim around 1: from half to twice the nominal value it is taken, beyond that
+// (0 would divide the voltage readings by zero) the file counts as damaged.
+TEST(CalibrationFile, FactorsThatMakeNoSenseAreRefused) {
+    const std::pair<const char*, bool> cases[] = {
+        {"0", false},   {"-1000", false}, {"499", false},  {"500", true},    {"900", true},
+        {"1100", true}, {"2000", true},   {"2001", false}, {"32767", false},
+    };
+    for (const auto& [stored, accepted] : cases) {
+        const std::string content = calFile({stored}, 2) + calFile({"-1", "1"}, 7);
+        std::string error;
+        const auto cal = parseCalibrationText(content, {}, error);
+        ASSERT_EQ(cal.has_value(), accepted) << stored;
+        if (accepted) {
+            EXPECT_DOUBLE_EQ(cal->dblCalVar(3), std::stod(stored) / 1000.0);
+        } else {
+            EXPECT_EQ(error, std::string("line 3: ") + stored +
+                                 " is no calibration factor (Ia Gain; the file holds factors x "
+                                 "1000 from 500 to 2000)");
+        }
+    }
+
+    // At start-up such a file is reported with its line, kept, and the defaults are used.
+    test::ScopedWorkDir dir;
+    const std::string zeroGain = calFile({"0"}, 0) + calFile({"-2", "1"}, 9);
+    writeFile("Ostrino_3p11.cal", zeroGain);
+    test::ScriptedDialogs dialogs;
+    CalibrationRecord cal;
+    cal.dblCalVar(2) = 1.05;
+    ProcessCalFile(cal, "Ostrino_3p11.cal", dialogs);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(startsWith(dialogs.messages[0].text,
+                           "The calibration file Ostrino_3p11.cal cannot be read (line 1: 0 is "
+                           "no calibration factor (Va Gain;"))
+        << dialogs.messages[0].text;
+    EXPECT_EQ(cal.factors, CalibrationRecord{}.factors);
+    EXPECT_EQ(readFile("Ostrino_3p11.cal"), zeroGain);
+}
+
 TEST(CalibrationFile, DamagedFileIsReportedAndLeftAlone) {
     const std::string damaged = calFile({"x1000"}, 3);
     struct Case {

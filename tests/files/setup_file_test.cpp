@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "common/text_file.h"
+#include "plot/graph_settings.h"
 #include "tests/support/console_rig.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_beeper.h"
@@ -15,6 +16,10 @@ namespace ostrino {
 namespace {
 
 struct Console : test::ConsoleRig {
+    Console() {
+        logic.hooks.CorrectGraphFault = [this] { return graph.correctFirstGraphFault(); };
+    }
+    GraphSettingsLogic graph{state, logic.model, dialogs};
     SetupFile file{state, logic, dialogs};
 };
 
@@ -304,6 +309,13 @@ TEST(SetupFile, DamagedFilesChangeNothing) {
         {withLine(10, " 13           measurement type"), "line 11"},  // no such type
         {withLine(18, " 22           number of stepping"), "line 19"},
         {withLine(storedCount, " 5            number of points in stored curve"), "line"},
+        // numbers no console writes: too large for a setting
+        {withLine(19, " 1E+20        stepping variable:   1 "),
+         "line 20: a stepping value 1E+20 is "
+         "too large to be a setting"},
+        {withLine(17, " 1E+20        Delay (*1000)"), "line 18: the delay 1E+20 is too large"},
+        {withLine(storedCount + 1, " 1 2 3 4 5 6 3E+9"),
+         "curve point value 3000000000 is too large"},
         {"", "line 1"},
     };
     const auto badPath = (std::filesystem::current_path() / "bad.oss").string();
@@ -321,6 +333,139 @@ TEST(SetupFile, DamagedFilesChangeNothing) {
         EXPECT_EQ(d.logic.model.txtTitle, "keep me");
         EXPECT_DOUBLE_EQ(d.state.meas.dblVar1Stop, -3);
     }
+}
+
+// The file's line with this label replaced by value (the label stays).
+std::string withValue(const std::string& file, const std::string& label, const std::string& value) {
+    std::string out;
+    for (const std::string& line : splitLines(file)) {
+        out += (line.find(label) != std::string::npos ? value + line.substr(14) : line) + "\r\n";
+    }
+    return out;
+}
+
+// A setup file is input like a typed entry: each value outside its limit (of the type, the
+// hardware version and the heater supply) gets the typed message and correction.
+TEST(SetupFile, ValuesOutsideTheirLimitsAreCorrectedAsTypedOnes) {
+    struct Case {
+        const char* label;
+        const char* value;  // 14 columns, as the file has it
+        int version;
+        const char* message;  // nullptr: accepted
+        double (*setting)(const Console&);
+        double expected;
+    };
+    const auto vheat = [](const Console& c) { return c.state.dblVheatExt; };
+    const auto stop = [](const Console& c) { return c.state.meas.dblVar1Stop; };
+    const auto nintv = [](const Console& c) { return double(c.state.meas.intVar1Nintv); };
+    const auto const1 = [](const Console& c) { return c.state.meas.dblConst1; };
+    const auto const2 = [](const Console& c) { return c.state.meas.dblConst2; };
+    const auto delay = [](const Console& c) { return c.state.meas.dblDelay; };
+    const auto step1 = [](const Console& c) { return c.state.meas.dblVar2Values[0]; };
+    const auto xmajor = [](const Console& c) { return double(c.state.graph.intXmajor); };
+    const auto y1min = [](const Console& c) { return c.state.graph.dblY1min; };
+    const Case cases[] = {
+        {"external heater voltage", " 60000        ", 1, "Heater voltage must be less than 40V",
+         vheat, 19.5},
+        {"Variable 1 Stop", " 5000         ", 1, "Var1 Stop value has to be less than 0", stop, 0},
+        {"number of intervals", "-5            ", 1,
+         "The number of steps in Var1 has to be larger than one", nintv, 10},
+        {"Constant 1", " 450000       ", 1, "Const1 has to be less than 300", const1, 300},
+        {"Constant 1", " 350000       ", 2, nullptr, const1, 350},  // 400 V hardware
+        {"Constant 2", " 30000        ", 1, "Const2 has to be less than 19.5", const2, 19.5},
+        {"Delay", " 400000       ", 1, "Delay has to be less than 300", delay, 300},
+        {"stepping variable:   1", " 450000       ", 1, "Stepping var has to be smaller than 300",
+         step1, 200},
+        {"number of X-ticks", " 11           ", 1, "Minor ticks has to be =< 10", xmajor, 10},
+        {"Y1min", "-5000         ", 1, "Y1-min has to be larger than 0", y1min, 0},
+    };
+    Console c;
+    const std::string saved = text(c);
+    const auto path = (std::filesystem::current_path() / "limits.oss").string();
+    for (const Case& k : cases) {
+        std::string error;
+        ASSERT_TRUE(writeFileAtomically(path, withValue(saved, k.label, k.value), error));
+        Console d;
+        d.state.cal.intVersion = k.version;
+        d.logic.setup.SelectMeas();
+        EXPECT_TRUE(d.file.openFrom(path)) << k.label;
+        if (k.message == nullptr) {
+            EXPECT_TRUE(d.dialogs.messages.empty()) << d.dialogs.messages[0].text;
+        } else {
+            ASSERT_EQ(d.dialogs.texts(), std::vector<std::string>{k.message}) << k.label;
+            EXPECT_EQ(d.dialogs.messages[0].icon, MessageIcon::Exclamation);
+        }
+        EXPECT_DOUBLE_EQ(k.setting(d), k.expected) << k.label;
+    }
+}
+
+// For the command line a setup holding such values is refused as a whole: one message per
+// value with the file and its line, in the order of the file.
+TEST(SetupFile, RefusedWithTheLineOfEveryValueOutsideItsLimit) {
+    Console c;
+    std::string file = text(c);
+    // The external supply is checked before the heater limit that follows from it.
+    file = withValue(file, "external heater voltage", " 60000        ");
+    file = withValue(file, "external heater flag", " 1            ");
+    file = withValue(file, "Constant 2", " 30000        ");        // heater above 19.5
+    file = withValue(file, "Variable 1 Start", " 5000         ");  // start above stop
+    file = withValue(file, "number of Y1-ticks", " 0            ");
+    file = withValue(file, "stepping variable:   1", " 1000         ");  // below 2 V
+    const auto path = (std::filesystem::current_path() / "refused.oss").string();
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(path, file, error));
+
+    Console d;
+    EXPECT_FALSE(d.file.openFrom(path, SetupFile::OutOfLimits::Refuse));
+    const std::string at = "The setup file " + path + ", ";
+    EXPECT_EQ(d.dialogs.texts(),
+              (std::vector<std::string>{
+                  at + "line 1: Heater voltage must be less than 40V",
+                  at + "lines 12 and 13: Var1 Start has to less than Stop value",
+                  at + "line 17: Const2 has to be less than 19.5",
+                  at + "line 20: Stepping var has to be larger than 2",
+                  at + "line 46: Major ticks has to be >=1",
+                  "The setup file " + path +
+                      " holds values outside their limits; nothing has been measured.",
+              }));
+
+    // The same file unchanged opens without a word.
+    ASSERT_TRUE(writeFileAtomically(path, text(c), error));
+    Console e;
+    EXPECT_TRUE(e.file.openFrom(path, SetupFile::OutOfLimits::Refuse));
+    EXPECT_TRUE(e.dialogs.messages.empty());
+}
+
+// A heater sweep on a 30 V external supply tracks the x axis to 27 V, beyond the axis limit
+// of 20 V: that range is the graph's own, and the file opens without a word.
+TEST(SetupFile, TrackedXRangeIsTheGraphsOwn) {
+    Console c;
+    c.dialogs.answers = {true};
+    c.logic.chkExtVheat_Click(true);
+    c.state.dblVheatExt = 30;
+    c.logic.model.cboMeasType = 8;
+    c.logic.setup.cboMeasType_Click();
+    c.state.meas.dblVar1Stop = 27;
+    c.graph.resolveRanges();
+    ASSERT_DOUBLE_EQ(c.state.graph.dblXmax, 27);
+    const auto path = (std::filesystem::current_path() / "heater.oss").string();
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(path, text(c), error));
+
+    Console d;
+    EXPECT_TRUE(d.file.openFrom(path, SetupFile::OutOfLimits::Refuse));
+    EXPECT_TRUE(d.dialogs.messages.empty()) << d.dialogs.messages[0].text;
+    EXPECT_DOUBLE_EQ(d.state.meas.dblVar1Stop, 27);
+
+    // On "Manual" the same range is the user's and is held to the limit.
+    d.logic.model.cboXScale = 1;
+    d.state.graph.dblXmax = 27;
+    ASSERT_TRUE(writeFileAtomically(path, text(d), error));
+    Console e;
+    EXPECT_FALSE(e.file.openFrom(path, SetupFile::OutOfLimits::Refuse));
+    EXPECT_NE(e.dialogs.texts().front().find("line 42: X-max has to be less than 20"),
+              std::string::npos)
+        << e.dialogs.texts().front();
 }
 
 }  // namespace

@@ -345,6 +345,72 @@ TEST(Compose, MeasureStringFromAMatrixRow) {
               "0100");
 }
 
+// The last guard: a set point outside the hardware's limits never reaches the wire, whatever
+// composed it.
+TEST(Compose, SetPointsOutsideTheLimitsAreNotSent) {
+    struct Case {
+        double va, vs, vg, vh;
+        int version;
+        bool extHeater;
+        const char* refused;  // nullptr: sent
+    };
+    const double nan = std::nan("");
+    const Case cases[] = {
+        {300, 300, -50, 19.5, 1, false, nullptr},
+        {400, 2, 0, 6.3, 2, false, nullptr},
+        {450, 200, -10, 6.3, 1, false,
+         "the set point Va = 450 V lies outside the limits of the "
+         "instrument (0 to 300 V)"},
+        {300.5, 200, -10, 6.3, 1, false, "Va = 300.5 V"},
+        {200, 401, -10, 6.3, 2, false,
+         "Vs = 401 V lies outside the limits of the instrument (0 "
+         "to 400 V)"},
+        {200, -5, -10, 6.3, 1, false, "Vs = -5 V"},
+        {200, 200, -60, 6.3, 1, false,
+         "Vg = -60 V lies outside the limits of the instrument "
+         "(-50 to 0 V)"},
+        {200, 200, 1, 6.3, 1, false, "Vg = 1 V"},
+        {200, 200, -10, 30, 1, false,
+         "Vh = 30 V lies outside the limits of the instrument (0 "
+         "to 19.5 V)"},
+        {200, 200, -10, 12.6, 1, true, nullptr},  // the external supply is 12.6 V here
+        {200, 200, -10, 13, 1, true, "Vh = 13 V"},
+        {nan, 200, -10, 6.3, 1, false, "Va = NaN V"},
+    };
+    for (const Case& c : cases) {
+        Bench b;
+        b.state.cal.intVersion = c.version;
+        b.state.chkExtVheat = c.extHeater;
+        b.state.dblVheatExt = 12.6;
+        auto& m = b.state.dblMeasMatrix;
+        m(0, MeasMatrix::Va) = c.va;
+        m(0, MeasMatrix::Vs) = c.vs;
+        m(0, MeasMatrix::Vg) = c.vg;
+        m(0, MeasMatrix::Vh) = c.vh;
+        bool fault = false;
+        b.link.SndString(b.link.ComposeMeasString(0, "20"), fault);
+        EXPECT_EQ(fault, c.refused != nullptr) << c.va << " " << c.vh;
+        if (c.refused == nullptr) {
+            EXPECT_EQ(b.port.wire().size(), 18u);
+            continue;
+        }
+        EXPECT_EQ(b.port.wire(), "");
+        ASSERT_EQ(b.dialogs.messages.size(), 1u);
+        EXPECT_NE(b.dialogs.messages[0].text.find(c.refused), std::string::npos)
+            << b.dialogs.messages[0].text;
+
+        // The heater command has the same guard.
+        Bench h;
+        h.state.chkExtVheat = c.extHeater;
+        h.state.dblVheatExt = 12.6;
+        fault = false;
+        h.link.SetFilament(c.vh, fault);
+        const bool heaterInside = c.vh <= (c.extHeater ? 12.6 : 19.5);
+        EXPECT_EQ(fault, !heaterInside) << c.vh;
+        EXPECT_EQ(h.port.wire().size(), heaterInside ? 18u : 0u);
+    }
+}
+
 TEST(GroundState, KeepsStoredCurvesAndMeasuredPoints) {
     ConsoleState s;
     auto& m = s.dblMeasMatrix;

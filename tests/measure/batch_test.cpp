@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "tests/support/sim_process.h"
 
@@ -24,6 +27,39 @@ QString quickSetup(const QTemporaryDir& dir) {
     EXPECT_TRUE(out.open(QIODevice::WriteOnly));
     out.write(text);
     return path;
+}
+
+// The demonstration setup (it ends at its first marker) with a stored curve and an actual
+// curve of two points each.
+QByteArray withCurves(QByteArray text) {
+    text.truncate(text.lastIndexOf("-1 "));
+    text += " 0            marker\r\n";
+    for (int i = 0; i < 1 + 22 + 2 + 11; ++i) {  // the quick-test block
+        text += " 1            quick test\r\n";
+    }
+    text += " 0            marker\r\n";
+    text += " 3            number of points in stored curve\r\n";
+    text += " 1   5000   0   6300   0   100000   100000 \r\n";
+    text += " 1   7000   0   6300   0   200000   200000 \r\n";
+    text += " 0   0   0   0   0   0   0 \r\n";
+    text += " 0            marker\r\n";
+    text += " 3            number of points in actual curve\r\n";
+    text += " 1   9000   0   6300   0   100000   100000 \r\n";
+    text += " 1   9500   0   6300   0   200000   200000 \r\n";
+    text += " 0   0   0   0   0   0   0 \r\n";
+    text += "-1            end\r\n";
+    return text;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& content) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(content);
 }
 
 struct ConsoleRun {
@@ -78,6 +114,100 @@ TEST(Batch, PulledCableExitsOneAndKeepsWhatWasMeasured) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains("Fix Connection with Ostrino and Restart Measurement"));
     EXPECT_EQ(dataLines(dir.filePath("out.osd")), 8);
+}
+
+// A setup holding values outside their limits is refused before anything is sent: the
+// instrument here would not even echo the first character.
+TEST(Batch, SetupOutsideItsLimitsIsRefusedBeforeAnythingIsSent) {
+    QTemporaryDir dir;
+    QFile demo(OSTRINO_DEMO_SETUP);
+    ASSERT_TRUE(demo.open(QIODevice::ReadOnly));
+    QByteArray text = demo.readAll();
+    text.replace(" 300000       Variable 1 Stop", " 450000       Variable 1 Stop");
+    text.replace(" 6300         Constant 2", " 30000        Constant 2");
+    // no points at all: never a run that "succeeds" without measuring
+    text.replace(" 30           Variable 1 number", "-5            Variable 1 number");
+    QFile out(dir.filePath("hot.oss"));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(text);
+    out.close();
+    ostrino::test::SimProcess sim(OSTRINO_SIM_PATH, {"--fault", "silent", "--fault-after", "0"});
+    ASSERT_FALSE(sim.device().empty());
+    const ConsoleRun r = runConsole({"--serial", QString::fromStdString(sim.device()), "--batch",
+                                     "hot.oss", "--save-data", "out.osd"},
+                                    dir.path());
+    EXPECT_EQ(r.exitCode, 2) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("hot.oss, line 13: Var1 Stop value has to be less than 300\n"))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(
+        "hot.oss, line 14: The number of steps in Var1 has to be larger than one\n"));
+    EXPECT_TRUE(r.err.contains("hot.oss, line 17: Const2 has to be less than 19.5\n"));
+    EXPECT_FALSE(r.err.contains("Fix Connection"));
+    EXPECT_FALSE(QFile::exists(dir.filePath("out.osd")));
+}
+
+// A switch-off that fails after a complete sweep: the data are all there, but the heater may
+// still be on, and the run is no success.
+TEST(Batch, FailedHeaterOffExitsOneAndSaysTheHeaterMayBeOn) {
+    QTemporaryDir dir;
+    const QString setup = quickSetup(dir);
+    // settings, ping, ten heater steps, settings, 42 points and the end of the sweep
+    ostrino::test::SimProcess sim(OSTRINO_SIM_PATH, {"--fault", "silent", "--fault-after", "56"});
+    ASSERT_FALSE(sim.device().empty());
+    const ConsoleRun r = runConsole({"--serial", QString::fromStdString(sim.device()), "--batch",
+                                     setup, "--save-data", "out.osd"},
+                                    dir.path());
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("The heater may still be on: switching it off has failed."))
+        << r.err.toStdString();
+    EXPECT_EQ(dataLines(dir.filePath("out.osd")), 7 * 6);
+}
+
+// A run that fails before its first point writes no data and no plot (files of those names
+// stay as they were) and says so; the saved setup keeps its stored curve and holds no actual
+// curve, since this run measured none.
+TEST(Batch, FailureBeforeTheFirstPointWritesNoDataAndKeepsTheStoredCurve) {
+    QFile demo(OSTRINO_DEMO_SETUP);
+    ASSERT_TRUE(demo.open(QIODevice::ReadOnly));
+    const QByteArray setupText = withCurves(demo.readAll());
+    struct Case {
+        const char* what;
+        int answered;  // commands the instrument answers before it falls silent; -1: no port
+    };
+    const Case cases[] = {{"no port", -1}, {"ping", 0}, {"heater ramp", 4}};
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        writeAll(dir.filePath("curves.oss"), setupText);
+        writeAll(dir.filePath("out.osd"), "older data\r\n");
+        std::optional<ostrino::test::SimProcess> sim;
+        QString device = dir.filePath("no-such-device");
+        if (c.answered >= 0) {
+            sim.emplace(OSTRINO_SIM_PATH,
+                        std::vector<std::string>{"--fault", "silent", "--fault-after",
+                                                 std::to_string(c.answered)});
+            ASSERT_FALSE(sim->device().empty());
+            device = QString::fromStdString(sim->device());
+        }
+        const ConsoleRun r =
+            runConsole({"--serial", device, "--batch", "curves.oss", "--save-data", "out.osd",
+                        "--save-plot", "out.bmp", "--save-setup", "saved.oss"},
+                       dir.path());
+        EXPECT_EQ(r.exitCode, 1) << c.what;
+        EXPECT_TRUE(
+            r.err.contains("No point has been measured; the data file out.osd and the "
+                           "plot out.bmp have not been written."))
+            << c.what << ": " << r.err.toStdString();
+        EXPECT_EQ(readAll(dir.filePath("out.osd")), QByteArray("older data\r\n")) << c.what;
+        EXPECT_FALSE(QFile::exists(dir.filePath("out.bmp"))) << c.what;
+        const QByteArray saved = readAll(dir.filePath("saved.oss"));
+        EXPECT_TRUE(
+            saved.contains(" 3            number of points in stored curve\r\n"
+                           " 1   5000   0   6300   0   100000   100000 \r\n"
+                           " 1   7000   0   6300   0   200000   200000 \r\n"))
+            << c.what;
+        EXPECT_TRUE(saved.contains(" 1            number of points in actual curve\r\n")) << c.what;
+        EXPECT_FALSE(saved.contains(" 9000 ")) << c.what;
+    }
 }
 
 TEST(Batch, UnreadableSetupExitsTwo) {
