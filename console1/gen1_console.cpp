@@ -16,8 +16,7 @@ namespace ostrino::gen1 {
 
 namespace {
 
-constexpr double kPumpStep = 0.015;         // a short pause between event pumps
-constexpr double kRecoveryDrainTime = 0.1;  // stray answers after a fault
+constexpr double kPumpStep = 0.015;  // a short pause between event pumps
 
 struct TypeTable {
     const char* var1;
@@ -107,7 +106,11 @@ double var1Value(const MeasSettings& s, int k, bool logSpacing) {
 }
 
 Console1::Console1(Gen1State& state, SerialPort& port, Clock& clock, Dialogs& dialogs)
-    : state_(state), c_(state.controls), port_(port), clock_(clock), dialogs_(dialogs) {}
+    : state_(state),
+      c_(state.controls),
+      clock_(clock),
+      dialogs_(dialogs),
+      exchange_(port, clock, kLinkProfile) {}
 
 void Console1::Form_Load() {
     state_.intMeasStat = kHeaterOff;
@@ -507,7 +510,7 @@ std::string Console1::ComposeMeasString(int row, std::string_view strCommand) co
                        gridResistor(blnHighGrid_));
 }
 
-void Console1::SetRelais(bool& blnFault) {
+LinkResult Console1::SetRelais() {
     const ResultMatrix& m = state_.result;
     blnHighGrid_ = false;
     for (int row = 0; std::fabs(m.at(row, ResultMatrix::Curve)) >= 1.0; ++row) {
@@ -518,12 +521,13 @@ void Console1::SetRelais(bool& blnFault) {
     relayAnodeAlt_ = c_.chkIa20mA;
     relayScreenAlt_ = c_.chkIs5mA;
     const int relay = relayByte(relayAnodeAlt_, relayScreenAlt_, blnHighGrid_);
-    SndString(relayString(relay), blnFault);
-    if (blnFault) {
+    const LinkResult r = SndString(relayString(relay));
+    if (!r) {
         reportLinkFault(
             "The range relais may not have been set properly due to a communication problem "
             "with the Ostrino");
     }
+    return r;
 }
 
 template <typename Pred>
@@ -542,8 +546,8 @@ void Console1::DoMeasurement() {
     } finished{running_};
     ComposeMatrix();
     call(DrawPicture);
-    bool blnFault = false;
-    SetRelais(blnFault);
+    // The run's fault: the first exchange that failed (already shown to the user).
+    bool blnFault = !SetRelais();
     if (!blnFault) {
         waitYielding(kRelaySettleTime, measuring);
     }
@@ -553,7 +557,7 @@ void Console1::DoMeasurement() {
         }
         const double delay = std::trunc(state_.meas.dblDelay);
         if (delay > 0.0) {
-            SndString(ComposeMeasString(i, "20"), blnFault);
+            blnFault = !SndString(ComposeMeasString(i, "20"));
             if (!blnFault) {
                 waitYielding(delay, measuring);
             }
@@ -568,7 +572,7 @@ void Console1::DoMeasurement() {
         if (blnFault) {
             break;
         }
-        SndString(ComposeMeasString(i, "10"), blnFault);
+        blnFault = !SndString(ComposeMeasString(i, "10"));
         if (!blnFault && c_.chkDebug) {
             waitYielding(kDebugPause, [] { return true; });
         }
@@ -576,9 +580,9 @@ void Console1::DoMeasurement() {
             return;
         }
         std::string result;
-        RecString(result, blnFault);
+        blnFault = !RecString(result);
         if (!blnFault) {
-            DeComposeString(i, result, blnFault);
+            blnFault = !DeComposeString(i, result);
         }
         if (!blnFault) {
             m(i, ResultMatrix::Curve) = std::fabs(m(i, ResultMatrix::Curve));
@@ -684,23 +688,21 @@ double Console1::heaterVoltage() const {
 }
 
 bool Console1::TurnOnFilament() {
-    bool blnFault = false;
-    SndString(heaterString(heaterVoltage()), blnFault);
-    if (blnFault) {
+    if (!SndString(heaterString(heaterVoltage()))) {
         reportLinkFault(
             "The filament was not turned on due to a communication error with the Ostrino");
+        return false;
     }
-    return !blnFault;
+    return true;
 }
 
 bool Console1::TurnOffFilament() {
-    bool blnFault = false;
-    SndString(heaterString(0.0), blnFault);
-    if (blnFault) {
+    if (!SndString(heaterString(0.0))) {
         reportLinkFault(
             "The filament was not turned off due to a communication error with the Ostrino");
+        return false;
     }
-    return !blnFault;
+    return true;
 }
 
 void Console1::setMeasuringControls() {
@@ -806,70 +808,23 @@ bool Console1::saveDataTo(const std::string& path) {
 
 // ---------------------------------------------------------------- the link
 
-void Console1::fault(bool& blnFault, const std::string& message) {
-    if (!closing_) {
-        dialogs_.message(message);
+LinkResult Console1::told(LinkResult r) {
+    if (!r && !closing_ && !r.message.empty()) {
+        dialogs_.message(r.message);
     }
-    blnFault = true;
-    // The instrument may hold part of a command, or still be talking.
-    recoveryPending_ = true;
-    const std::string failure = port_.failure();
-    if (!failure.empty()) {
-        // A device that hung up stays dead on this handle; the next command opens it anew.
-        portProblem_ =
-            "The serial port COM" + std::to_string(openPortNumber_) + " failed (" + failure + ")";
-        port_.close();
-    }
+    return r;
 }
 
 void Console1::reportLinkFault(const std::string& message) {
+    const std::string problem = exchange_.takePortProblem();
     if (!closing_) {
-        dialogs_.message(withPortReason(message, portProblem_));
+        dialogs_.message(withPortReason(message, problem));
     }
-    portProblem_.clear();
 }
 
-bool Console1::ensureOpen(bool& blnFault) {
-    if (closing_) {
-        blnFault = true;
-        return false;
-    }
-    if (!port_.isOpen()) {
-        std::string error;
-        const int number = c_.cboComNumber + 1;
-        if (!port_.open(number, error)) {
-            // Told with the operation's message, as its reason.
-            portProblem_ = "The serial port COM" + std::to_string(number) +
-                           " could not be opened (" + error + ")";
-            blnFault = true;
-            return false;
-        }
-        openPortNumber_ = number;
-        portProblem_.clear();
-    }
-    if (recoveryPending_) {
-        // The esc character drops a partly received command; whatever the instrument
-        // still sends is stale.
-        port_.write(std::string(1, kEscChar));
-        const double deadline = clock_.now() + kRecoveryDrainTime;
-        for (;;) {
-            char c;
-            while (port_.readChar(c)) {
-            }
-            const double remaining = deadline - clock_.now();
-            if (remaining <= 0.0 || !port_.failure().empty()) {
-                break;
-            }
-            port_.waitForChar(remaining);
-        }
-        recoveryPending_ = false;
-    }
-    return true;
-}
-
-void Console1::SndString(std::string_view strCommandString, bool& blnFault) {
-    if (blnFault || !ensureOpen(blnFault)) {
-        return;
+LinkResult Console1::SndString(std::string_view strCommandString) {
+    if (LinkResult r = exchange_.ready(c_.cboComNumber + 1); !r) {
+        return r;  // told with the operation's message, as its reason
     }
     const bool debug = c_.chkDebug;
     if (debug) {
@@ -885,45 +840,29 @@ void Console1::SndString(std::string_view strCommandString, bool& blnFault) {
             call(RefreshCom);
         };
     }
-    const std::string problem =
-        sendEchoed(port_, clock_, strCommandString, kCommandLength, kEchoTimeout, watch);
-    if (!problem.empty()) {
-        fault(blnFault, problem);
-    }
+    return told(exchange_.send(strCommandString, watch));
 }
 
-void Console1::RecString(std::string& strResultString, bool& blnFault) {
-    strResultString.clear();
-    if (blnFault) {
-        return;
-    }
-    const std::string problem =
-        receiveResult(port_, clock_, strResultString, kResultLength, kResultCharTimeout);
-    if (!problem.empty()) {
-        fault(blnFault, problem);
-    }
+LinkResult Console1::RecString(std::string& strResultString) {
+    return told(exchange_.receive(strResultString));
 }
 
 void Console1::SndEsc() {
     if (closing_) {
         return;
     }
-    if (!port_.isOpen()) {
-        std::string error;
-        const int number = c_.cboComNumber + 1;
-        if (!port_.open(number, error)) {
-            dialogs_.message("Error, the serial port COM" + std::to_string(number) +
-                             " could not be opened (" + error + ").");
-            return;
-        }
-        openPortNumber_ = number;
-        portProblem_.clear();
+    const int number = c_.cboComNumber + 1;
+    if (const LinkResult r = exchange_.open(number); !r) {
+        exchange_.takePortProblem();  // told here, not with a later operation
+        dialogs_.message("Error, the serial port COM" + std::to_string(number) +
+                         " could not be opened (" + r.reason + ").");
+        return;
     }
-    port_.write(std::string(1, kEscChar));
+    exchange_.sendEsc();
     // After a fault the next exchange still drops what the instrument sent late.
 }
 
-void Console1::DeComposeString(int i, std::string_view strResultString, bool& blnFault) {
+LinkResult Console1::DeComposeString(int i, std::string_view strResultString) {
     const DecodedResult r = decodeResult(strResultString, relayAnodeAlt_, relayScreenAlt_);
     ComLabels& com = c_.com;
     com.lblStat = std::string(1, r.statusChar);
@@ -935,8 +874,10 @@ void Console1::DeComposeString(int i, std::string_view strResultString, bool& bl
     com.lblFullScale = r.valid ? fullScaleLabel(r.iaFullScale, r.isFullScale) : "";
     call(RefreshCom);
     if (!r.valid) {
-        fault(blnFault, "Error, Ostrino sent a result that cannot be read (" + r.problem + ")");
-        return;
+        exchange_.noteFault();
+        return told(LinkResult::fault(
+            LinkError::Unreadable,
+            "Error, Ostrino sent a result that cannot be read (" + r.problem + ")"));
     }
     if (i >= 0 && i < ResultMatrix::kRows) {
         state_.result(i, ResultMatrix::Ia) = r.ia;
@@ -945,19 +886,16 @@ void Console1::DeComposeString(int i, std::string_view strResultString, bool& bl
             static_cast<unsigned char>((r.iaFullScale ? ResultMatrix::kIaFullScale : 0u) |
                                        (r.isFullScale ? ResultMatrix::kIsFullScale : 0u));
     }
+    return {};
 }
 
 void Console1::cmdCloseCom_Click() {
-    if (port_.isOpen()) {
-        port_.close();
-    }
+    exchange_.close();
 }
 
 void Console1::shutDown() {
     closing_ = true;
-    if (port_.isOpen()) {
-        port_.close();
-    }
+    exchange_.shutDown();
 }
 
 }  // namespace ostrino::gen1

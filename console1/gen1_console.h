@@ -13,9 +13,11 @@
 #include <string>
 #include <string_view>
 
+#include "console1/gen1_protocol.h"
 #include "console1/gen1_state.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/serial_exchange.h"
 #include "platform/serial_port.h"
 
 namespace ostrino::gen1 {
@@ -25,6 +27,12 @@ inline constexpr double kResultCharTimeout = 30.0;
 inline constexpr double kDebugPause = 3.0;
 inline constexpr double kRelaySettleTime = 1.0;
 inline constexpr const char* kDataFilter = "Ostrino datafile (*.osd)|*.osd";
+inline constexpr double kRecoveryDrainTime = 0.1;  // stray answers after a fault
+// After a fault the esc character goes out before the next command; reasons name the port
+// by its COM number.
+inline constexpr LinkProfile kLinkProfile{
+    kCommandLength, kResultLength,      kEchoTimeout, kResultCharTimeout,
+    kEscChar,       kRecoveryDrainTime, true,         true};
 
 // The voltages of one point.
 struct PointVoltages {
@@ -77,7 +85,7 @@ class Console1 {
     int ComposeMatrix();
     std::string ComposeMeasString(int row, std::string_view strCommand) const;
     bool highGrid() const { return blnHighGrid_; }
-    void SetRelais(bool& blnFault);
+    LinkResult SetRelais();
     void DoMeasurement();
     // What to tell the user after a run in which a current read as the converter's full
     // scale: which curves, and the wider range that would measure them. Empty when none.
@@ -96,13 +104,14 @@ class Console1 {
     // Without the dialog; false after a message.
     bool saveDataTo(const std::string& path);
 
-    // The link.
-    void SndString(std::string_view strCommandString, bool& blnFault);
-    void RecString(std::string& strResultString, bool& blnFault);
+    // The link. A fault has been shown to the user when it is returned (unless the window
+    // is closing).
+    LinkResult SndString(std::string_view strCommandString);
+    LinkResult RecString(std::string& strResultString);
     void SndEsc();
     // Decodes a result into row i of the result matrix and shows its fields. A result
-    // that cannot be read sets blnFault and leaves the row's currents alone.
-    void DeComposeString(int i, std::string_view strResultString, bool& blnFault);
+    // that cannot be read is a fault and leaves the row's currents alone.
+    LinkResult DeComposeString(int i, std::string_view strResultString);
     void cmdCloseCom_Click();
 
     // The window is closing: the port is closed, a running sweep ends at its next pause
@@ -113,8 +122,8 @@ class Console1 {
   private:
     template <typename Pred>
     void waitYielding(double seconds, Pred keepWaiting);
-    bool ensureOpen(bool& blnFault);
-    void fault(bool& blnFault, const std::string& message);
+    // Shows the fault's message.
+    LinkResult told(LinkResult r);
     // An operation's closing message, with the port's reason when it could not be opened
     // or failed.
     void reportLinkFault(const std::string& message);
@@ -130,9 +139,9 @@ class Console1 {
 
     Gen1State& state_;
     Controls& c_;
-    SerialPort& port_;
     Clock& clock_;
     Dialogs& dialogs_;
+    SerialExchange exchange_;
     bool blnHighGrid_ = false;
     // The current ranges the relays were last set to; results are read with these, so
     // that ticking a range box during a run cannot rescale the points already coming in.
@@ -141,9 +150,6 @@ class Console1 {
     bool closing_ = false;
     bool running_ = false;           // DoMeasurement has not returned yet
     bool heaterOffPending_ = false;  // "Abort !" pressed again while an aborted point finished
-    bool recoveryPending_ = false;
-    int openPortNumber_ = 0;   // the COM number the open port was opened as
-    std::string portProblem_;  // why the port could not be opened or failed, not yet shown
 };
 
 }  // namespace ostrino::gen1

@@ -44,7 +44,12 @@ std::string setPointProblem(const char* name, double volts, double lo, double hi
 
 InstrumentLink::InstrumentLink(ConsoleState& state, FrmComModel& com, SerialPort& port,
                                Clock& clock, Dialogs& dialogs)
-    : state_(state), com_(com), port_(port), clock_(clock), dialogs_(dialogs) {}
+    : state_(state),
+      com_(com),
+      port_(port),
+      clock_(clock),
+      dialogs_(dialogs),
+      exchange_(port, clock, kLinkProfile) {}
 
 std::string InstrumentLink::ComposeMeasString(int i, std::string_view strCommand) {
     return ComposeMeasString(state_.dblMeasMatrix, i, strCommand);
@@ -89,17 +94,17 @@ std::string InstrumentLink::ComposeMeasString(const MeasMatrix& m, int i,
     return pointString(strCommand, codes[0], codes[1], codes[2], codes[3]);
 }
 
-void InstrumentLink::SndSettings(bool& blnFault) {
+LinkResult InstrumentLink::SndSettings() {
     const std::string s = settingsString(state_.cboIaRange, state_.cboIsRange, state_.cboAverage,
                                          state_.cboCompliance);
     com_.lblCompliance = s.substr(10, 2);
     com_.lblAverage = s.substr(12, 2);
     com_.lblIsGain = s.substr(14, 2);
     com_.lblIaGain = s.substr(16, 2);
-    SndString(s, blnFault);
+    return SndString(s);
 }
 
-void InstrumentLink::SetFilament(double dblHeaterVoltage, bool& blnFault) {
+LinkResult InstrumentLink::SetFilament(double dblHeaterVoltage) {
     for (std::size_t f = 0; f < 3; ++f) {
         com_.lblValue[f] = "0";
         com_.lblInteger[f] = "0";
@@ -113,27 +118,27 @@ void InstrumentLink::SetFilament(double dblHeaterVoltage, bool& blnFault) {
     const std::string problem =
         setPointProblem("Vh", dblHeaterVoltage, 0.0, state_.maxHeaterVoltage());
     if (!problem.empty()) {
-        if (!blnFault) {
-            fault(blnFault, problem);
-        }
-        return;
+        return refused(LinkError::Refused, problem);
     }
-    SndString(heaterString(code), blnFault);
+    return SndString(heaterString(code));
 }
 
-void InstrumentLink::DeComposeString(int i, std::string_view strResultString, bool& blnFault) {
-    DeComposeString(state_.dblMeasMatrix, i, strResultString, blnFault);
+LinkResult InstrumentLink::DeComposeString(int i, std::string_view strResultString,
+                                           bool afterFault) {
+    return DeComposeString(state_.dblMeasMatrix, i, strResultString, afterFault);
 }
 
-void InstrumentLink::DeComposeString(MeasMatrix& m, int i, std::string_view strResultString,
-                                     bool& blnFault) {
+LinkResult InstrumentLink::DeComposeString(MeasMatrix& m, int i, std::string_view strResultString,
+                                           bool afterFault) {
     const ResultFields r = splitResult(strResultString);
     if (!r.valid || !rowInMatrix(i)) {
         // An answer that cannot be read is a broken link, not a measurement.
-        if (!blnFault) {
-            fault(blnFault, "Error, Ostrino sent a result that cannot be read (" + r.problem + ")");
+        const std::string message =
+            "Error, Ostrino sent a result that cannot be read (" + r.problem + ")";
+        if (afterFault) {
+            return LinkResult::fault(LinkError::Unreadable, message);
         }
-        return;
+        return refused(LinkError::Unreadable, message);
     }
     const auto& cal = state_.cal;
     const double rHv = cal.rHv();
@@ -214,80 +219,33 @@ void InstrumentLink::DeComposeString(MeasMatrix& m, int i, std::string_view strR
             vsMeas - m(i, MeasMatrix::Is) / 1000.0 * kRSense - cal.dblCalVar(7) * 0.6;
     }
     com_.refreshNow();
+    return {};
 }
 
-void InstrumentLink::fault(bool& blnFault, const std::string& message) {
-    dialogs_.message(message, MessageIcon::Exclamation);
-    blnFault = true;
-    recoveryPending_ = true;
-    const std::string failure = port_.failure();
-    if (!failure.empty()) {
-        // A device that hung up stays dead on this handle; the next command opens it anew.
-        portProblem_ = "The serial port failed (" + failure + ")";
-        port_.close();
+LinkResult InstrumentLink::told(LinkResult r) {
+    if (!r.message.empty()) {
+        dialogs_.message(r.message, MessageIcon::Exclamation);
     }
+    return r;
 }
 
-bool InstrumentLink::openPort() {
-    if (port_.isOpen()) {
-        return true;
-    }
-    if (shutDown_) {
-        return false;
-    }
-    std::string error;
-    if (!port_.open(state_.cal.intCOMport, error)) {
-        portProblem_ = "The serial port could not be opened (" + error + ")";
-        return false;
-    }
-    portProblem_.clear();
-    return true;
+LinkResult InstrumentLink::refused(LinkError error, std::string message) {
+    LinkResult r = told(LinkResult::fault(error, std::move(message)));
+    exchange_.noteFault();
+    return r;
 }
 
-bool InstrumentLink::ensureOpen(bool& blnFault) {
-    if (port_.isOpen()) {
-        return true;
-    }
-    if (!openPort()) {
-        blnFault = true;
-        return false;
-    }
-    if (recoveryPending_) {
-        recover();
-    }
-    return true;
-}
-
-void InstrumentLink::recover() {
-    port_.write(std::string(1, kEscChar));
-    const double deadline = clock_.now() + kRecoveryDrainTime;
-    for (;;) {
-        char c;
-        while (port_.readChar(c)) {
-        }
-        const double remaining = deadline - clock_.now();
-        if (remaining <= 0.0 || !port_.failure().empty()) {
-            break;
-        }
-        port_.waitForChar(remaining);
-    }
-    recoveryPending_ = false;
-}
-
-void InstrumentLink::SndString(std::string_view strCommandString, bool& blnFault) {
-    if (blnFault) {
-        return;
-    }
+LinkResult InstrumentLink::SndString(std::string_view strCommandString) {
     if (strCommandString.size() != kCommandLength) {
-        fault(blnFault, !refusedSetPoint_.empty()
-                            ? refusedSetPoint_
-                            : "Error, a command that is not " + std::to_string(kCommandLength) +
-                                  " characters long has not been sent");
+        std::string problem = !refusedSetPoint_.empty() ? refusedSetPoint_
+                                                        : "Error, a command that is not " +
+                                                              std::to_string(kCommandLength) +
+                                                              " characters long has not been sent";
         refusedSetPoint_.clear();
-        return;
+        return refused(LinkError::Refused, std::move(problem));
     }
-    if (!ensureOpen(blnFault)) {
-        return;
+    if (LinkResult r = exchange_.ready(state_.cal.intCOMport); !r) {
+        return r;  // told with the connection message, as its reason
     }
     com_.lblStringSend.clear();
     com_.lblStringEcho.clear();
@@ -301,56 +259,39 @@ void InstrumentLink::SndString(std::string_view strCommandString, bool& blnFault
         com_.lblStringEcho += echo;
         com_.refreshNow();
     };
-    const std::string problem =
-        sendEchoed(port_, clock_, strCommandString, kCommandLength, kEchoTimeout, watch);
-    if (!problem.empty()) {
-        fault(blnFault, problem);
-    }
+    return told(exchange_.send(strCommandString, watch));
 }
 
-void InstrumentLink::RecString(std::string& strResultString, bool& blnFault) {
-    strResultString.clear();
-    if (blnFault) {
-        return;
-    }
-    const std::string problem =
-        receiveResult(port_, clock_, strResultString, kResultLength, kResultCharTimeout);
-    if (!problem.empty()) {
-        fault(blnFault, problem);
-    }
+LinkResult InstrumentLink::RecString(std::string& strResultString) {
+    return told(exchange_.receive(strResultString));
 }
 
 void InstrumentLink::SndEsc() {
-    if (!openPort()) {
-        if (!shutDown_) {
+    if (!exchange_.open(state_.cal.intCOMport)) {
+        if (!exchange_.closing()) {
             reportConnectionFault();
         }
         return;
     }
-    if (recoveryPending_) {
-        // This esc is the recovery: drop whatever the instrument still had to say.
-        recover();
-    } else {
-        port_.write(std::string(1, kEscChar));
-    }
+    exchange_.sendEsc();
 }
 
 bool InstrumentLink::DoPing() {
-    bool blnFault = false;
-    SndSettings(blnFault);
-    if (!blnFault) {
-        SndString(pingString(), blnFault);
+    LinkResult r = SndSettings();
+    if (r) {
+        r = SndString(pingString());
     }
-    if (!blnFault) {
+    if (r) {
         std::string result;
-        RecString(result, blnFault);
+        const LinkResult read = RecString(result);
         // The answer is read into the last row of the sweep, which keeps the point it holds:
         // a ping is no measurement.
         const auto kept = state_.dblMeasMatrix.cells[kPingRow];
-        DeComposeString(kPingRow, result, blnFault);
+        const LinkResult decoded = DeComposeString(kPingRow, result, !read.ok());
         state_.dblMeasMatrix.cells[kPingRow] = kept;
+        r = read ? decoded : read;
     }
-    if (!blnFault) {
+    if (r) {
         const double v = state_.dblVsupplyMeas;
         if (v < 17.0) {
             dialogs_.message("Supply voltage too low, Vsup set to default 19.0 V");
@@ -373,20 +314,15 @@ bool InstrumentLink::DoPing() {
 }
 
 void InstrumentLink::closePort() {
-    if (port_.isOpen()) {
-        port_.close();
-    }
+    exchange_.close();
 }
 
 void InstrumentLink::shutDown() {
-    shutDown_ = true;
-    closePort();
+    exchange_.shutDown();
 }
 
 std::string InstrumentLink::takeConnectionMessage() {
-    std::string text = withPortReason(kConnectionMessage, portProblem_);
-    portProblem_.clear();
-    return text;
+    return withPortReason(kConnectionMessage, exchange_.takePortProblem());
 }
 
 void InstrumentLink::reportConnectionFault() {

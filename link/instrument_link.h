@@ -15,6 +15,7 @@
 #include "link/frm_com_model.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/serial_exchange.h"
 #include "platform/serial_port.h"
 
 namespace ostrino {
@@ -24,6 +25,11 @@ inline constexpr const char* kConnectionMessage =
 inline constexpr double kEchoTimeout = 2.0;
 inline constexpr double kResultCharTimeout = 10.0;
 inline constexpr double kRecoveryDrainTime = 0.1;
+// After a fault the esc character goes out when the port is opened again (the ground
+// state closes it) or with the next esc.
+inline constexpr LinkProfile kLinkProfile{
+    kCommandLength, kResultLength,      kEchoTimeout, kResultCharTimeout,
+    kEscChar,       kRecoveryDrainTime, false,        false};
 
 class InstrumentLink {
   public:
@@ -38,18 +44,23 @@ class InstrumentLink {
     std::string ComposeMeasString(int i, std::string_view strCommand);
     // The same from row i of another matrix of set points (a quick test's own points).
     std::string ComposeMeasString(const MeasMatrix& m, int i, std::string_view strCommand);
-    void SndSettings(bool& blnFault);
-    // A heater voltage outside the heater supply's limit is not sent: blnFault is set.
-    void SetFilament(double dblHeaterVoltage, bool& blnFault);
+    // Every exchange returns what went wrong; a fault has been shown to the user
+    // (exclamation icon) when it is returned.
+    LinkResult SndSettings();
+    // A heater voltage outside the heater supply's limit is not sent.
+    LinkResult SetFilament(double dblHeaterVoltage);
     // Decomposes a result into row i. A result that cannot be read (a field with
-    // non-hex characters, a range index outside 0..7) sets blnFault and changes nothing.
-    void DeComposeString(int i, std::string_view strResultString, bool& blnFault);
+    // non-hex characters, a range index outside 0..7) is a fault and changes nothing.
+    // After a failed read (afterFault) what arrived is still shown and stored, and a
+    // result that cannot be read is not reported again.
+    LinkResult DeComposeString(int i, std::string_view strResultString, bool afterFault = false);
     // The same into row i of another matrix of set points.
-    void DeComposeString(MeasMatrix& m, int i, std::string_view strResultString, bool& blnFault);
+    LinkResult DeComposeString(MeasMatrix& m, int i, std::string_view strResultString,
+                               bool afterFault = false);
 
-    // Only a command of 18 characters is sent; any other sets blnFault.
-    void SndString(std::string_view strCommandString, bool& blnFault);
-    void RecString(std::string& strResultString, bool& blnFault);
+    // Only a command of 18 characters is sent; any other is refused.
+    LinkResult SndString(std::string_view strCommandString);
+    LinkResult RecString(std::string& strResultString);
     void SndEsc();
     // Settings and ping; true when the exchange succeeded. After a fault it shows the
     // connection message and calls the ground state.
@@ -68,23 +79,20 @@ class InstrumentLink {
 
     // After a communication fault the instrument may hold a partial command; the next
     // opening of the port sends the esc character first and drops whatever comes back.
-    bool recoveryPending() const { return recoveryPending_; }
+    bool recoveryPending() const { return exchange_.recoveryPending(); }
 
   private:
-    bool openPort();
-    bool ensureOpen(bool& blnFault);
-    void recover();
-    void fault(bool& blnFault, const std::string& message);
+    // Shows the fault's message; a fault found here (not in the exchange) is noted too.
+    LinkResult told(LinkResult r);
+    LinkResult refused(LinkError error, std::string message);
 
     ConsoleState& state_;
     FrmComModel& com_;
     SerialPort& port_;
     Clock& clock_;
     Dialogs& dialogs_;
+    SerialExchange exchange_;
     std::string refusedSetPoint_;  // why the point composed last was refused
-    bool recoveryPending_ = false;
-    bool shutDown_ = false;
-    std::string portProblem_;
 };
 
 }  // namespace ostrino

@@ -194,7 +194,7 @@ void MeasRun::reportFault() {
 
 void MeasRun::DoHeater() {
     const double target = heaterTarget();
-    bool blnFault = false;
+    bool blnFault = false;  // the heater could not be set
     auto heating = [this] {
         const int st = state_.intMeasStat;
         return st == kHeating || st == kHeatingCut || st == kSwitchingOff;
@@ -224,7 +224,7 @@ void MeasRun::DoHeater() {
                 break;
         }
         CommandUpdate();
-        link_.SetFilament(state_.progressBar1 * target / 100.0, blnFault);
+        blnFault = !link_.SetFilament(state_.progressBar1 * target / 100.0);
     }
     if (blnFault && !closing_) {
         reportFault();
@@ -236,8 +236,8 @@ void MeasRun::DoMeasurement() {
     state_.blnCompliance = false;
     ClearCurves();
     ComposeMatrix();
-    bool blnFault = false;
-    link_.SndSettings(blnFault);
+    // The run's fault: the first exchange that failed (already shown to the user).
+    bool blnFault = !link_.SndSettings();
     auto measuring = [this] { return state_.intMeasStat == kMeasuring; };
 
     for (int i = 0; i < MeasMatrix::kBlockRows && std::lround(m(i, MeasMatrix::Curve)) != 0; ++i) {
@@ -253,7 +253,7 @@ void MeasRun::DoMeasurement() {
         }
         const double delay = std::trunc(state_.meas.dblDelay);
         if (delay > 0.0) {
-            link_.SndString(link_.ComposeMeasString(i, "20"), blnFault);
+            blnFault = !link_.SndString(link_.ComposeMeasString(i, "20"));
             waitYielding(delay, kDelayStep, measuring);
             if (closing_) {
                 return;
@@ -262,7 +262,7 @@ void MeasRun::DoMeasurement() {
         if (blnFault) {
             continue;
         }
-        link_.SndString(link_.ComposeMeasString(i, "10"), blnFault);
+        blnFault = !link_.SndString(link_.ComposeMeasString(i, "10"));
         if (com_.chkDebug) {
             waitYielding(kDebugPause, kDelayStep, measuring);
             if (closing_) {
@@ -273,20 +273,21 @@ void MeasRun::DoMeasurement() {
             continue;
         }
         std::string result;
-        link_.RecString(result, blnFault);
+        blnFault = !link_.RecString(result);
         if (!blnFault) {
             m(i, MeasMatrix::Curve) = std::fabs(m(i, MeasMatrix::Curve));
         }
         // A broken read still shows what arrived in the debug window, but the point stays
         // unmeasured so that it ends the data that is kept.
         const double curve = m(i, MeasMatrix::Curve);
-        link_.DeComposeString(i, result, blnFault);
+        const bool decoded = link_.DeComposeString(i, result, blnFault).ok();
+        blnFault = blnFault || !decoded;
         m(i, MeasMatrix::Curve) = blnFault ? -std::fabs(curve) : curve;
         Form1Hooks::call(hooks_.DrawPicture);
     }
 
     if (!blnFault) {
-        link_.SndString(endSweepString(), blnFault);
+        blnFault = !link_.SndString(endSweepString());
     }
     if (blnFault) {
         reportFault();

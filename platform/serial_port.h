@@ -16,7 +16,9 @@ class SerialPort {
     virtual bool open(int portNumber, std::string& error) = 0;
     virtual bool isOpen() const = 0;
     virtual void close() = 0;
-    virtual void write(std::string_view text) = 0;
+    // Writes the characters and hands them to the driver. False when the port is not open
+    // or the device refused them; failure() then tells why.
+    virtual bool write(std::string_view text) = 0;
     // Number of received characters waiting to be read.
     virtual int charsWaiting() = 0;
     // Reads one waiting character; false when none is waiting.
@@ -27,8 +29,10 @@ class SerialPort {
     virtual bool waitForChar(double timeoutSeconds) = 0;
     // The device the port number maps to (for messages).
     virtual std::string deviceName(int portNumber) const = 0;
-    // Why the open port stopped working, with the device ("/dev/pts/3: the device hung
-    // up"); empty while it works. Opening and closing the port clear it.
+    // Why the open port stopped working (a write, a flush or a read failed, or the device
+    // hung up), with the device and the system's reason ("/dev/pts/3: the device hung up",
+    // "/dev/ttyUSB0: Input/output error"); empty while it works. Opening and closing the
+    // port clear it.
     virtual std::string failure() const { return {}; }
 };
 

@@ -287,6 +287,7 @@ void composeQuickTestPoints(MeasMatrix& m, double vh, const QuickTestPoint* poin
 RunOutcome runQuickTestPoints(QuickTestContext& ctx, MeasMatrix& points) {
     ConsoleState& state = ctx.state;
     auto& m = points;
+    // The run's fault: the first exchange that failed (already shown to the user).
     bool blnFault = false;
     const auto measuring = [&state] { return state.intMeasStat == kMeasuring; };
     // Sleeps in short steps with the windows live, until `seconds` have passed or the
@@ -303,7 +304,7 @@ RunOutcome runQuickTestPoints(QuickTestContext& ctx, MeasMatrix& points) {
         }
     };
 
-    ctx.link.SndSettings(blnFault);
+    blnFault = !ctx.link.SndSettings();
     for (int i = 0; i < MeasMatrix::kBlockRows && std::lround(m(i, MeasMatrix::Curve)) != 0; ++i) {
         if (blnFault || !measuring()) {
             break;
@@ -314,13 +315,13 @@ RunOutcome runQuickTestPoints(QuickTestContext& ctx, MeasMatrix& points) {
         }
         const double delay = std::trunc(state.meas.dblDelay);
         if (delay > 0.0) {
-            ctx.link.SndString(ctx.link.ComposeMeasString(m, i, "20"), blnFault);
+            blnFault = !ctx.link.SndString(ctx.link.ComposeMeasString(m, i, "20"));
             wait(delay);
         }
         if (blnFault || ctx.run.shuttingDown()) {
             continue;
         }
-        ctx.link.SndString(ctx.link.ComposeMeasString(m, i, "10"), blnFault);
+        blnFault = !ctx.link.SndString(ctx.link.ComposeMeasString(m, i, "10"));
         if (ctx.com.chkDebug) {
             wait(kDebugPause);
         }
@@ -328,9 +329,10 @@ RunOutcome runQuickTestPoints(QuickTestContext& ctx, MeasMatrix& points) {
             continue;
         }
         std::string result;
-        ctx.link.RecString(result, blnFault);
+        blnFault = !ctx.link.RecString(result);
         const double curve = std::fabs(m(i, MeasMatrix::Curve));
-        ctx.link.DeComposeString(m, i, result, blnFault);
+        const bool decoded = ctx.link.DeComposeString(m, i, result, blnFault).ok();
+        blnFault = blnFault || !decoded;
         // A broken read leaves the point unmeasured.
         m(i, MeasMatrix::Curve) = blnFault ? -curve : curve;
     }
@@ -338,7 +340,7 @@ RunOutcome runQuickTestPoints(QuickTestContext& ctx, MeasMatrix& points) {
         return RunOutcome::Closing;
     }
     if (!blnFault) {
-        ctx.link.SndString(endSweepString(), blnFault);
+        blnFault = !ctx.link.SndString(endSweepString());
     }
     if (blnFault) {
         ctx.link.reportConnectionFault();

@@ -27,14 +27,21 @@ bool SimSerialPort::isOpen() const {
     return open_;
 }
 
+void SimSerialPort::breakDown(const std::string& reason) {
+    if (open_) {
+        failure_ = instrument_->deviceName() + ": " + reason;
+    }
+}
+
 void SimSerialPort::close() {
     open_ = false;
+    failure_.clear();
     instrument_->clearOutput();
 }
 
-void SimSerialPort::write(std::string_view text) {
-    if (!open_) {
-        return;
+bool SimSerialPort::write(std::string_view text) {
+    if (!open_ || !failure_.empty()) {
+        return false;
     }
     wire_ += text;
     const bool lineRate = instrument_->options().lineRate;
@@ -46,10 +53,11 @@ void SimSerialPort::write(std::string_view text) {
         }
         instrument_->receive(c, t);
     }
+    return true;
 }
 
 int SimSerialPort::charsWaiting() {
-    return open_ ? instrument_->outputDueBy(clock_.now()) : 0;
+    return open_ && failure_.empty() ? instrument_->outputDueBy(clock_.now()) : 0;
 }
 
 bool SimSerialPort::readChar(char& c) {
@@ -63,6 +71,9 @@ bool SimSerialPort::readChar(char& c) {
 bool SimSerialPort::waitForChar(double timeoutSeconds) {
     if (charsWaiting() > 0) {
         return true;
+    }
+    if (!failure_.empty()) {
+        return false;  // a broken line ends every wait at once
     }
     const double start = clock_.now();
     if (open_ && instrument_->hasOutput()) {

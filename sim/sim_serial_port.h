@@ -23,11 +23,16 @@ class SimSerialPort : public SerialPort {
     bool open(int portNumber, std::string& error) override;
     bool isOpen() const override;
     void close() override;
-    void write(std::string_view text) override;
+    bool write(std::string_view text) override;
     int charsWaiting() override;
     bool readChar(char& c) override;
     bool waitForChar(double timeoutSeconds) override;
     std::string deviceName(int portNumber) const override;
+    std::string failure() const override { return failure_; }
+
+    // The line breaks down as a real device can: from now on the open port refuses
+    // writes and reads, and failure() gives the device and reason. Closing clears it.
+    void breakDown(const std::string& reason);
 
     SimulatedInstrument& instrument() { return *instrument_; }
     // Puts another instrument at the end of the line, as after changing the cable.
@@ -42,6 +47,7 @@ class SimSerialPort : public SerialPort {
     bool open_ = false;
     int openCount_ = 0;
     std::string wire_;
+    std::string failure_;
     // At line rate a character cannot arrive before the one written before it.
     double nextInputTime_ = 0.0;
 };

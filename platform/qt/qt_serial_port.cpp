@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 
 #ifndef Q_OS_WIN
 #include <fcntl.h>
@@ -107,8 +108,8 @@ std::string QtSerialPort::failure() const {
     return failure_;
 }
 
-void QtSerialPort::noteFailure() {
-    if (!isFault(port_.error())) {
+void QtSerialPort::noteFailure(const char* refused) {
+    if (!isFault(port_.error()) && refused == nullptr) {
         port_.clearError();
         return;
     }
@@ -123,26 +124,36 @@ void QtSerialPort::noteFailure() {
             reason = "the device hung up";
         }
 #endif
+        if (reason.empty() && err != 0) {
+            // The system's own words: the port's text when it raised the error, else errno's.
+            reason = isFault(port_.error()) ? port_.errorString().toStdString()
+                                            : std::string(std::strerror(err));
+        }
         if (reason.empty()) {
-            reason = err != 0 ? port_.errorString().toStdString() : "the device reported an error";
+            reason = refused != nullptr ? refused : "the device reported an error";
         }
         failure_ = openDevice_ + ": " + reason;
     }
     port_.clearError();
 }
 
-void QtSerialPort::write(std::string_view text) {
+bool QtSerialPort::write(std::string_view text) {
     if (!port_.isOpen() || !failure_.empty()) {
-        return;
+        return false;
     }
     errno = 0;
-    if (port_.write(text.data(), static_cast<qint64>(text.size())) < 0) {
-        noteFailure();
-        return;
+    const auto size = static_cast<qint64>(text.size());
+    if (port_.write(text.data(), size) != size) {
+        noteFailure("the characters were not taken");
+        return false;
     }
-    // Hand the characters to the driver now; nobody runs an event loop for us.
-    port_.waitForBytesWritten(100);
-    noteFailure();
+    // Hand the characters to the driver now; nobody runs an event loop for us. Still
+    // waiting after the pause is a slow line, not a fault: the echo wait tells a dead one.
+    errno = 0;
+    if (!port_.waitForBytesWritten(100)) {
+        noteFailure();
+    }
+    return failure_.empty();
 }
 
 int QtSerialPort::charsWaiting() {

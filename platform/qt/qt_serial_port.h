@@ -16,7 +16,7 @@ class QtSerialPort : public SerialPort {
     bool open(int portNumber, std::string& error) override;
     bool isOpen() const override;
     void close() override;
-    void write(std::string_view text) override;
+    bool write(std::string_view text) override;
     int charsWaiting() override;
     bool readChar(char& c) override;
     bool waitForChar(double timeoutSeconds) override;
@@ -27,8 +27,10 @@ class QtSerialPort : public SerialPort {
     static std::string mappedDevice(int portNumber);
 
   private:
-    // Keeps the reason of an error the port reported (not a time-out) and clears it.
-    void noteFailure();
+    // Keeps the reason of an error the port reported (not a time-out) and clears it. With
+    // refused, the call failed whatever the port says: its reason is kept even without an
+    // error of the port's own.
+    void noteFailure(const char* refused = nullptr);
 
     std::string overrideDevice_;
     std::string openDevice_;  // as it was named, for messages

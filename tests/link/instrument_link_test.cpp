@@ -42,9 +42,7 @@ sim::SimOptions withFault(FaultKind kind, int position, int after = 0) {
 
 TEST(Transport, CommandGoesOutCharacterByCharacterAndIsEchoed) {
     Bench b;
-    bool fault = false;
-    b.link.SndString(pingString(), fault);
-    EXPECT_FALSE(fault);
+    EXPECT_TRUE(b.link.SndString(pingString()).ok());
     EXPECT_EQ(b.port.wire(), pingString());
     EXPECT_EQ(b.com.lblStringSend, pingString());
     EXPECT_EQ(b.com.lblStringEcho, pingString());
@@ -53,16 +51,12 @@ TEST(Transport, CommandGoesOutCharacterByCharacterAndIsEchoed) {
 
 TEST(Transport, WrongFourthEchoStopsAfterFourCharacters) {
     Bench b(withFault(FaultKind::WrongEcho, 4));
-    bool fault = false;
-    b.link.SndString(pointString("10", 639, 639, 205, 112), fault);
-    EXPECT_TRUE(fault);
+    const LinkResult r = b.link.SndString(pointString("10", 639, 639, 205, 112));
+    EXPECT_EQ(r.error, LinkError::WrongEcho);
     EXPECT_EQ(b.port.wire(), "1002");
     ASSERT_EQ(b.dialogs.messages.size(), 1u);
     EXPECT_EQ(b.dialogs.messages[0].text, "Error, Ostrino echoed the wrong character");
     EXPECT_EQ(b.dialogs.messages[0].icon, MessageIcon::Exclamation);
-    // Nothing more goes out on this operation.
-    b.link.SndString(endSweepString(), fault);
-    EXPECT_EQ(b.port.wire(), "1002");
 }
 
 TEST(Transport, SilentInstrumentTimesOutAfterTwoSecondsAndPingEndsInGroundState) {
@@ -85,14 +79,11 @@ TEST(Transport, SilentInstrumentTimesOutAfterTwoSecondsAndPingEndsInGroundState)
 
 TEST(Transport, ResultThatStopsAfterTwentyCharacters) {
     Bench b(withFault(FaultKind::TruncatedResult, 20, 1));
-    bool fault = false;
-    b.link.SndSettings(fault);
-    b.link.SndString(pingString(), fault);
-    ASSERT_FALSE(fault);
+    ASSERT_TRUE(b.link.SndSettings().ok());
+    ASSERT_TRUE(b.link.SndString(pingString()).ok());
     const double t0 = b.clock.now();
     std::string result;
-    b.link.RecString(result, fault);
-    EXPECT_TRUE(fault);
+    EXPECT_EQ(b.link.RecString(result).error, LinkError::Interrupted);
     EXPECT_EQ(result.size(), 20u);
     EXPECT_NEAR(b.clock.now() - t0, 10.0, 0.05);
     ASSERT_EQ(b.dialogs.messages.size(), 1u);
@@ -156,20 +147,16 @@ TEST(Transport, BadRangeIndexIsACommunicationFault) {
 
 TEST(Transport, FirstOpeningAfterAFaultClearsTheInstrumentWithEsc) {
     Bench b(withFault(FaultKind::WrongEcho, 4, 1));
-    bool fault = false;
-    b.link.SndSettings(fault);
-    b.link.SndString(pingString(), fault);  // the fourth echo is wrong
-    ASSERT_TRUE(fault);
+    ASSERT_TRUE(b.link.SndSettings().ok());
+    ASSERT_FALSE(b.link.SndString(pingString()).ok());  // the fourth echo is wrong
     b.link.closePort();
     const std::string before = b.port.wire();
     EXPECT_TRUE(b.link.recoveryPending());
 
     b.port.replaceInstrument(
         std::make_unique<sim::Instrument>(sim::SimOptions{}));  // the cable is fixed
-    fault = false;
     const double t0 = b.clock.now();
-    b.link.SndString(pingString(), fault);
-    EXPECT_FALSE(fault);
+    EXPECT_TRUE(b.link.SndString(pingString()).ok());
     EXPECT_EQ(b.port.wire().substr(before.size()), "'" + pingString());
     EXPECT_GE(b.clock.now() - t0, 0.1);
     EXPECT_FALSE(b.link.recoveryPending());
@@ -177,8 +164,39 @@ TEST(Transport, FirstOpeningAfterAFaultClearsTheInstrumentWithEsc) {
     // Only the first opening after the fault does it.
     b.link.closePort();
     const std::string after = b.port.wire();
-    b.link.SndString(pingString(), fault);
+    b.link.SndString(pingString());
     EXPECT_EQ(b.port.wire().substr(after.size()), pingString());
+}
+
+TEST(Transport, APortThatBreaksDownFaultsAtOnceWithTheSystemsReason) {
+    struct Case {
+        bool duringResult;  // else before the next command is written
+        LinkError error;
+        const char* message;  // what the user is shown, as before
+    };
+    const Case cases[] = {
+        {false, LinkError::WriteFailed,
+         "Error, Ostrino failed to echo character in reasonable time"},
+        {true, LinkError::PortFailed, "Error, The result string from the Ostrino was interrupted"},
+    };
+    for (const Case& c : cases) {
+        Bench b;
+        ASSERT_TRUE(b.link.SndString(pingString()).ok());
+        const std::string device = b.port.deviceName(1);
+        b.port.breakDown("Input/output error");
+        const double t0 = b.clock.now();
+        std::string result;
+        const LinkResult r =
+            c.duringResult ? b.link.RecString(result) : b.link.SndString(pingString());
+        EXPECT_LT(b.clock.now() - t0, 0.01);  // no time-out is waited for
+        EXPECT_EQ(r.error, c.error);
+        EXPECT_EQ(r.reason, device + ": Input/output error");
+        ASSERT_EQ(b.dialogs.texts(), std::vector<std::string>{c.message});
+        EXPECT_FALSE(b.link.portOpen());  // a failed port is opened anew next time
+        EXPECT_EQ(b.link.takeConnectionMessage(), std::string(kConnectionMessage) +
+                                                      ".\n\nThe serial port failed (" + device +
+                                                      ": Input/output error).");
+    }
 }
 
 TEST(Transport, SendEscWritesExactlyOneApostrophe) {
@@ -211,16 +229,14 @@ TEST(Transport, PortThatCannotBeOpenedIsReportedInTheConnectionMessage) {
 
 TEST(Transport, ChangingThePortTakesEffectAtTheNextOpening) {
     Bench b;
-    bool fault = false;
-    b.link.SndString(endSweepString(), fault);
+    EXPECT_TRUE(b.link.SndString(endSweepString()).ok());
     EXPECT_EQ(b.port.openCount(), 1);
     b.state.cal.intCOMport = 4;  // the debug window's list
-    b.link.SndString(endSweepString(), fault);
+    EXPECT_TRUE(b.link.SndString(endSweepString()).ok());
     EXPECT_EQ(b.port.openCount(), 1);
     b.link.closePort();
-    b.link.SndString(endSweepString(), fault);
+    EXPECT_TRUE(b.link.SndString(endSweepString()).ok());
     EXPECT_EQ(b.port.openCount(), 2);
-    EXPECT_FALSE(fault);
 }
 
 // ---- decomposition --------------------------------------------------------------------
@@ -242,7 +258,7 @@ void decompose(Decoded& d, const std::string& result, int row = 5) {
     test::FakeClock clock;
     test::MissingPort port;
     InstrumentLink link(d.state, d.com, port, clock, d.dialogs);
-    link.DeComposeString(row, result, d.fault);
+    d.fault = !link.DeComposeString(row, result);
 }
 
 TEST(Decompose, AveragingAndGainsDivideTheCurrents) {
@@ -387,9 +403,9 @@ TEST(Compose, SetPointsOutsideTheLimitsAreNotSent) {
         m(0, MeasMatrix::Vs) = c.vs;
         m(0, MeasMatrix::Vg) = c.vg;
         m(0, MeasMatrix::Vh) = c.vh;
-        bool fault = false;
-        b.link.SndString(b.link.ComposeMeasString(0, "20"), fault);
-        EXPECT_EQ(fault, c.refused != nullptr) << c.va << " " << c.vh;
+        const LinkResult sent = b.link.SndString(b.link.ComposeMeasString(0, "20"));
+        EXPECT_EQ(sent.error, c.refused != nullptr ? LinkError::Refused : LinkError::None)
+            << c.va << " " << c.vh;
         if (c.refused == nullptr) {
             EXPECT_EQ(b.port.wire().size(), 18u);
             continue;
@@ -403,10 +419,8 @@ TEST(Compose, SetPointsOutsideTheLimitsAreNotSent) {
         Bench h;
         h.state.chkExtVheat = c.extHeater;
         h.state.dblVheatExt = 12.6;
-        fault = false;
-        h.link.SetFilament(c.vh, fault);
         const bool heaterInside = c.vh <= (c.extHeater ? 12.6 : 19.5);
-        EXPECT_EQ(fault, !heaterInside) << c.vh;
+        EXPECT_EQ(h.link.SetFilament(c.vh).ok(), heaterInside) << c.vh;
         EXPECT_EQ(h.port.wire().size(), heaterInside ? 18u : 0u);
     }
 }

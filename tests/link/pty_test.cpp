@@ -42,20 +42,17 @@ TEST(Pty, PingThroughTheRealSerialPort) {
     EXPECT_EQ(b.com.lblStringEcho, pingString());
 
     // A whole point: heater, then measure.
-    bool fault = false;
-    b.link.SetFilament(6.3, fault);
+    ASSERT_TRUE(b.link.SetFilament(6.3).ok());
     auto& m = b.state.dblMeasMatrix;
     m(0, MeasMatrix::Va) = 200.0;
     m(0, MeasMatrix::Vs) = 200.0;
     m(0, MeasMatrix::Vg) = -2.0;
     m(0, MeasMatrix::Vh) = 6.3;
-    b.link.SndString(b.link.ComposeMeasString(0, "10"), fault);
+    ASSERT_TRUE(b.link.SndString(b.link.ComposeMeasString(0, "10")).ok());
     std::string result;
-    b.link.RecString(result, fault);
-    ASSERT_FALSE(fault);
+    ASSERT_TRUE(b.link.RecString(result).ok());
     EXPECT_EQ(result.size(), 38u);
-    b.link.DeComposeString(0, result, fault);
-    EXPECT_FALSE(fault);
+    EXPECT_TRUE(b.link.DeComposeString(0, result).ok());
     EXPECT_GT(m(0, MeasMatrix::Ia), 0.5);  // a warm valve conducts at -2 V
     EXPECT_NEAR(m(0, MeasMatrix::Va), 200.0, 3.0);
 }
@@ -88,6 +85,24 @@ TEST(Pty, AHangUpEndsTheExchangeAtOnceWithTheReason) {
             "Fix Connection with Ostrino and Restart Measurement.\n\nThe serial port failed (" +
                 pty.device() + ": the device hung up)."}));
     EXPECT_FALSE(b.link.portOpen());
+}
+
+TEST(Pty, AWriteToADeviceThatHungUpFailsWithTheReason) {
+    test::HangUpPty pty(0);  // gone at once
+    ASSERT_FALSE(pty.device().empty());
+    QtSerialPort port(pty.device());
+    std::string error;
+    ASSERT_TRUE(port.open(1, error)) << error;
+    for (int waited = 0; waited < 3000 && port.failure().empty(); waited += 50) {
+        if (!port.write("0")) {
+            break;
+        }
+        QtClock().sleep(0.05);
+    }
+    EXPECT_FALSE(port.write("0"));
+    EXPECT_EQ(port.failure(), pty.device() + ": the device hung up");
+    port.close();
+    EXPECT_EQ(port.failure(), "");
 }
 
 TEST(Pty, APathThatIsNoSerialDeviceIsRefused) {

@@ -133,8 +133,8 @@ TEST(Form1Window, ClosingDuringTheRampOrTheSweepEndsQuietly) {
         EXPECT_FALSE(w.app.port->isOpen());
         EXPECT_TRUE(w.dialogs.messages.empty());
         EXPECT_FALSE(w.form.isVisible());
-        bool fault = false;
-        w.app.link.SndString(pingString(), fault);  // the port stays closed
+        // The port stays closed.
+        EXPECT_EQ(w.app.link.SndString(pingString()).error, LinkError::NotOpen);
         EXPECT_FALSE(w.app.port->isOpen());
     }
 }

@@ -407,8 +407,8 @@ TEST(Run, ClosingTheWindowMidSweepEndsItQuietly) {
     EXPECT_FALSE(r.link.portOpen());
     EXPECT_TRUE(r.dialogs.messages.empty());
     EXPECT_NE(wire.substr(wire.size() - 18), endSweepString());
-    bool fault = false;
-    r.link.SndString(pingString(), fault);  // nothing reopens the port
+    // Nothing reopens the port.
+    EXPECT_EQ(r.link.SndString(pingString()).error, LinkError::NotOpen);
     EXPECT_EQ(r.port.wire(), wire);
 }
 

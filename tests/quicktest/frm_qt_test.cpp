@@ -145,8 +145,7 @@ TEST(QuickTestWindows, ClosingTheMainWindowDuringATestEndsItQuietly) {
     EXPECT_FALSE(c.app.port->isOpen());
     EXPECT_TRUE(c.dialogs.messages.empty());
     EXPECT_FALSE(c.form.isVisible());
-    bool fault = false;
-    c.app.link.SndString(pingString(), fault);
+    EXPECT_EQ(c.app.link.SndString(pingString()).error, LinkError::NotOpen);
     EXPECT_FALSE(c.app.port->isOpen());
 }
 

@@ -18,7 +18,10 @@ class MissingPort : public SerialPort {
     }
     bool isOpen() const override { return false; }
     void close() override {}
-    void write(std::string_view) override { ++writes; }
+    bool write(std::string_view) override {
+        ++writes;
+        return false;
+    }
     int charsWaiting() override { return 0; }
     bool readChar(char&) override { return false; }
     bool waitForChar(double) override { return false; }
