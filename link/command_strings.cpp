@@ -1,5 +1,6 @@
 #include "link/command_strings.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/numbers.h"
@@ -136,6 +137,45 @@ ResultFields splitResult(std::string_view result) {
         }
     }
     return r;
+}
+
+DecodedResult decodeResult(std::string_view result, const CalibrationRecord& cal, double vsupply,
+                           int averageIndex) {
+    DecodedResult d;
+    d.fields = splitResult(result);
+    if (!d.fields.valid) {
+        return d;
+    }
+    const ResultFields& r = d.fields;
+    d.compliance = r.status == kComplianceStatus;
+    const double rHv = cal.rHv();
+    const auto volts = [&r](std::size_t n) { return r.value[n] * 5.0 / 1024.0; };
+    const double iaRaw = volts(0) * 1000.0 * cal.dblCalVar(3) / kRSense;
+    const double isRaw = volts(2) * 1000.0 * cal.dblCalVar(4) / kRSense;
+    d.value[0] = iaRaw;
+    d.value[1] = volts(1) * 1000.0 * cal.dblCalVar(3) / kRSense;
+    d.value[2] = isRaw;
+    d.value[3] = volts(3) * 1000.0 * cal.dblCalVar(4) / kRSense;
+    d.value[4] = d.vaMeasured = volts(4) * (kRTop + rHv) / (rHv * cal.dblCalVar(1)) - vsupply;
+    d.value[5] = d.vsMeasured = volts(5) * (kRTop + rHv) / (rHv * cal.dblCalVar(2)) - vsupply;
+    d.value[6] = d.vsupplyMeasured = volts(6) * (6800.0 + 1800.0) / 1800.0 * cal.dblCalVar(5);
+    d.value[7] = 5.0 + 5.0 * (47000.0 + 2000.0) / 2000.0 * (r.value[7] / 1024.0 - 1.0);
+
+    d.gainA = kGainTable[static_cast<std::size_t>(r.gainIndexA)];
+    d.gainS = kGainTable[static_cast<std::size_t>(r.gainIndexS)];
+    if (averageIndex == 6) {
+        d.average =
+            kAutoAverageTable[static_cast<std::size_t>(std::max(r.gainIndexA, r.gainIndexS))];
+    } else if (averageIndex >= 0 && averageIndex < 6) {
+        d.average = std::ldexp(1.0, averageIndex);
+    }
+    d.value[0] = iaRaw / d.average;
+    d.value[2] = isRaw / d.average;
+    d.ia = d.value[0] / d.gainA;
+    d.is = d.value[2] / d.gainS;
+    d.vaCorrected = d.vaMeasured - d.ia / 1000.0 * kRSense - cal.dblCalVar(7) * 0.6;
+    d.vsCorrected = d.vsMeasured - d.is / 1000.0 * kRSense - cal.dblCalVar(7) * 0.6;
+    return d;
 }
 
 }  // namespace ostrino

@@ -55,4 +55,29 @@ struct ResultFields {
 };
 ResultFields splitResult(std::string_view result);
 
+// A result read with the calibration and settings in force.
+struct DecodedResult {
+    ResultFields fields;
+    bool valid() const { return fields.valid; }
+    bool compliance = false;  // the instrument held a current at its compliance limit
+    // Fields 1..8 as the debug window shows them: the currents (1 and 3) averaged but
+    // before their gain, the others converted.
+    std::array<double, 8> value{};
+    double gainA = 1.0;  // the ranges the instrument chose
+    double gainS = 1.0;
+    double average = 1.0;  // the number of readings the currents are summed over
+    double ia = 0.0;       // mA
+    double is = 0.0;
+    double vaMeasured = 0.0;  // V
+    double vsMeasured = 0.0;
+    // The measured voltages less the drop across the sense resistor and the diode.
+    double vaCorrected = 0.0;
+    double vsCorrected = 0.0;
+    double vsupplyMeasured = 0.0;
+};
+// vsupply is the supply voltage in force, averageIndex the index of cboAverage (6 is
+// "Automatic": the instrument's ranges decide). An invalid result is only split.
+DecodedResult decodeResult(std::string_view result, const CalibrationRecord& cal, double vsupply,
+                           int averageIndex);
+
 }  // namespace ostrino

@@ -130,93 +130,39 @@ LinkResult InstrumentLink::DeComposeString(int i, std::string_view strResultStri
 
 LinkResult InstrumentLink::DeComposeString(MeasMatrix& m, int i, std::string_view strResultString,
                                            bool afterFault) {
-    const ResultFields r = splitResult(strResultString);
-    if (!r.valid || !rowInMatrix(i)) {
+    const DecodedResult d =
+        decodeResult(strResultString, state_.cal, state_.dblVsupply, state_.cboAverage);
+    if (!d.valid() || !rowInMatrix(i)) {
         // An answer that cannot be read is a broken link, not a measurement.
         const std::string message =
-            "Error, Ostrino sent a result that cannot be read (" + r.problem + ")";
+            "Error, Ostrino sent a result that cannot be read (" + d.fields.problem + ")";
         if (afterFault) {
             return LinkResult::fault(LinkError::Unreadable, message);
         }
         return refused(LinkError::Unreadable, message);
     }
-    const auto& cal = state_.cal;
-    const double rHv = cal.rHv();
-
+    const ResultFields& r = d.fields;
     com_.lblStat = std::to_string(r.status);
-    if (r.status == kComplianceStatus) {
+    if (d.compliance) {
         state_.blnCompliance = true;
     }
-
-    double vaMeas = 0.0;
-    double vsMeas = 0.0;
+    state_.dblVsupplyMeas = d.vsupplyMeasured;
     for (std::size_t n = 0; n < 8; ++n) {
-        const double x = r.value[n];
-        double v = 0.0;
-        switch (n + 1) {
-            case 1:
-            case 2:
-                v = x * 5.0 / 1024.0 * 1000.0 * cal.dblCalVar(3) / kRSense;
-                break;
-            case 3:
-            case 4:
-                v = x * 5.0 / 1024.0 * 1000.0 * cal.dblCalVar(4) / kRSense;
-                break;
-            case 5:
-                v = vaMeas =
-                    x * 5.0 / 1024.0 * (kRTop + rHv) / (rHv * cal.dblCalVar(1)) - state_.dblVsupply;
-                break;
-            case 6:
-                v = vsMeas =
-                    x * 5.0 / 1024.0 * (kRTop + rHv) / (rHv * cal.dblCalVar(2)) - state_.dblVsupply;
-                break;
-            case 7:
-                v = state_.dblVsupplyMeas =
-                    x * 5.0 / 1024.0 * (6800.0 + 1800.0) / 1800.0 * cal.dblCalVar(5);
-                break;
-            default:
-                v = 5.0 + 5.0 * (47000.0 + 2000.0) / 2000.0 * (x / 1024.0 - 1.0);
-                break;
-        }
-        if (n == 0) {
-            m(i, MeasMatrix::Ia) = v;
-        } else if (n == 2) {
-            m(i, MeasMatrix::Is) = v;
-        }
         com_.lblStr[n] = r.text[n];
         com_.lblInt[n] = std::to_string(r.value[n]);
-        com_.lblVal[n] = shown(v, 1);
+        com_.lblVal[n] = shown(d.value[n], 1);
     }
-
-    const double gainA = kGainTable[static_cast<std::size_t>(r.gainIndexA)];
-    const double gainS = kGainTable[static_cast<std::size_t>(r.gainIndexS)];
     com_.lblIaRetGainHex = r.text[8].substr(0, std::min<std::size_t>(2, r.text[8].size()));
     com_.lblIsRetGainHex = r.text[8].size() > 2 ? r.text[8].substr(2) : std::string();
-    com_.lblIaRetGainDec = numberText(gainA);
-    com_.lblIsRetGainDec = numberText(gainS);
+    com_.lblIaRetGainDec = numberText(d.gainA);
+    com_.lblIsRetGainDec = numberText(d.gainS);
+    com_.lblActualAverage = numberText(d.average);
 
-    double divisor;
-    if (state_.cboAverage == 6) {
-        divisor = kAutoAverageTable[static_cast<std::size_t>(std::max(r.gainIndexA, r.gainIndexS))];
-    } else if (state_.cboAverage >= 0 && state_.cboAverage < 6) {
-        divisor = std::ldexp(1.0, state_.cboAverage);
-    } else {
-        divisor = 1.0;
-    }
-    com_.lblActualAverage = numberText(divisor);
-
-    m(i, MeasMatrix::Ia) /= divisor;
-    m(i, MeasMatrix::Is) /= divisor;
-    com_.lblVal[0] = shown(m(i, MeasMatrix::Ia), 1);
-    com_.lblVal[2] = shown(m(i, MeasMatrix::Is), 1);
-    m(i, MeasMatrix::Ia) /= gainA;
-    m(i, MeasMatrix::Is) /= gainS;
-
+    m(i, MeasMatrix::Ia) = d.ia;
+    m(i, MeasMatrix::Is) = d.is;
     if (com_.chkcorrection) {
-        m(i, MeasMatrix::Va) =
-            vaMeas - m(i, MeasMatrix::Ia) / 1000.0 * kRSense - cal.dblCalVar(7) * 0.6;
-        m(i, MeasMatrix::Vs) =
-            vsMeas - m(i, MeasMatrix::Is) / 1000.0 * kRSense - cal.dblCalVar(7) * 0.6;
+        m(i, MeasMatrix::Va) = d.vaCorrected;
+        m(i, MeasMatrix::Vs) = d.vsCorrected;
     }
     com_.refreshNow();
     return {};

@@ -198,3 +198,102 @@ TEST(CommandStrings, SplitResultOfAnInterruptedReadTakesMissingFieldsAsZero) {
 
 }  // namespace
 }  // namespace ostrino
+
+namespace ostrino {
+namespace {
+
+TEST(CommandStrings, DecodeResultConvertsWithCalibrationAndRanges) {
+    struct Case {
+        const char* result;
+        int averageIndex;
+        double calIa;  // dblCalVar(3)
+        bool compliance;
+        double average, gainA, gainS;
+        double ia, is, vaMeasured, vaCorrected, vsupply, field8;
+    };
+    // Counts: Ia 256, Is 32, Va 640, Vs 656, supply 832. Worked out by hand: 256 counts are
+    // 1.25 V, 1250 / 17.8 = 70.2247191 mA before averaging and gain; 640 counts are
+    // 3.125 V, * 476800 / 6800 - 19 = 200.1176471 V, less Ia * 17.8 ohm and 0.6 V corrected;
+    // 832 counts are 4.0625 V * 8600 / 1800.
+    const Case cases[] = {
+        // "Automatic": ranges 3 and 7 give gains 10 and 200 and 8 readings.
+        {"10"
+         "0100"
+         "0000"
+         "0020"
+         "0000"
+         "0280"
+         "0290"
+         "0340"
+         "0200"
+         "0307",
+         6, 1.0, false, 8, 10, 200, 0.8778089888, 0.0054863062, 200.1176471, 199.5020221,
+         19.4097222, -56.25},
+        // "4X", status 17 (compliance), ranges 0 and 0; "FFFF" is minus one count.
+        {"11"
+         "0100"
+         "0000"
+         "0020"
+         "0000"
+         "0280"
+         "0290"
+         "0340"
+         "FFFF"
+         "0000",
+         2, 1.0, true, 4, 1, 1, 17.5561798, 2.1945225, 200.1176471, 199.2051471, 19.4097222,
+         -117.6196289},
+        // A calibration factor of 2 for the anode current doubles it.
+        {"10"
+         "0100"
+         "0000"
+         "0020"
+         "0000"
+         "0280"
+         "0290"
+         "0340"
+         "0200"
+         "0000",
+         0, 2.0, false, 1, 1, 1, 140.4494382, 8.7780899, 200.1176471, 197.0176471, 19.4097222,
+         -56.25},
+    };
+    for (const Case& c : cases) {
+        CalibrationRecord cal;
+        cal.intVersion = 1;
+        cal.dblCalVar(3) = c.calIa;
+        const DecodedResult d = decodeResult(c.result, cal, 19.0, c.averageIndex);
+        ASSERT_TRUE(d.valid()) << c.result << ": " << d.fields.problem;
+        EXPECT_EQ(d.compliance, c.compliance) << c.result;
+        EXPECT_EQ(d.average, c.average) << c.result;
+        EXPECT_EQ(d.gainA, c.gainA) << c.result;
+        EXPECT_EQ(d.gainS, c.gainS) << c.result;
+        EXPECT_NEAR(d.ia, c.ia, 1e-6) << c.result;
+        EXPECT_NEAR(d.is, c.is, 1e-6) << c.result;
+        EXPECT_NEAR(d.vaMeasured, c.vaMeasured, 1e-6) << c.result;
+        EXPECT_NEAR(d.vaCorrected, c.vaCorrected, 1e-6) << c.result;
+        EXPECT_NEAR(d.vsupplyMeasured, c.vsupply, 1e-6) << c.result;
+        EXPECT_NEAR(d.value[7], c.field8, 1e-6) << c.result;
+    }
+}
+
+TEST(CommandStrings, DecodeResultOfAnUnreadableAnswerCarriesNoValues) {
+    CalibrationRecord cal;
+    const DecodedResult d = decodeResult(
+        "10"
+        "0100"
+        "0000"
+        "00G0"
+        "0000"
+        "0280"
+        "0290"
+        "0340"
+        "0200"
+        "0000",
+        cal, 19.0, 0);
+    EXPECT_FALSE(d.valid());
+    EXPECT_EQ(d.fields.problem, "field 3 \"00G0\" is not hexadecimal");
+    EXPECT_EQ(d.ia, 0.0);
+    EXPECT_EQ(d.vsupplyMeasured, 0.0);
+}
+
+}  // namespace
+}  // namespace ostrino
