@@ -7,6 +7,7 @@
 
 #include "common/meas_matrix.h"
 #include "common/numbers.h"
+#include "common/setting_checks.h"
 #include "common/stepping_values.h"
 #include "platform/entry_box.h"
 
@@ -323,57 +324,33 @@ std::optional<LimitFault> MeasSetup::correctFirstMeasFault() {
     const auto fault = [](std::string message, std::vector<CheckedSetting> settings) {
         return std::optional<LimitFault>{LimitFault{std::move(message), std::move(settings)}};
     };
-    if (s.dblVar1Start >= s.dblVar1Stop) {
-        s.dblVar1Start = s.dblVar1StartMin;
-        s.dblVar1Stop = s.dblVar1StopMax;
-        return fault("Var1 Start has to less than Stop value", {S::Var1Start, S::Var1Stop});
+    if (auto c = correctVar1(s.dblVar1Start, s.dblVar1Stop, s.intVar1Nintv, s.dblVar1StartMin,
+                             s.dblVar1StopMax, s.intVar1NintvDef, s.intVar1NintvMax)) {
+        switch (c->fault) {
+            case SettingFault::Var1Order:
+                return fault(std::move(c->message), {S::Var1Start, S::Var1Stop});
+            case SettingFault::Var1Stop:
+                return fault(std::move(c->message), {S::Var1Stop});
+            case SettingFault::Var1Start:
+                return fault(std::move(c->message), {S::Var1Start});
+            default:
+                return fault(std::move(c->message), {S::Var1Nintv});
+        }
     }
-    if (s.dblVar1Stop > s.dblVar1StopMax) {
-        s.dblVar1Stop = s.dblVar1StopMax;
-        return fault("Var1 Stop value has to be less than " + numberText(s.dblVar1StopMax),
-                     {S::Var1Stop});
+    if (auto c = correctWithin(s.dblConst1, s.dblConst1Min, s.dblConst1Max, "Const1", "Const1")) {
+        return fault(std::move(c->message), {S::Const1});
     }
-    if (s.dblVar1Start < s.dblVar1StartMin) {
-        s.dblVar1Start = s.dblVar1StartMin;
-        return fault("Var1 Start value has to be larger than " + numberText(s.dblVar1StartMin),
-                     {S::Var1Start});
-    }
-    if (s.intVar1Nintv <= 0) {
-        s.intVar1Nintv = s.intVar1NintvDef;
-        return fault("The number of steps in Var1 has to be larger than one", {S::Var1Nintv});
-    }
-    if (s.intVar1Nintv > s.intVar1NintvMax) {
-        s.intVar1Nintv = s.intVar1NintvDef;
-        return fault("The number of intervals in Var1 has to be smaller than " +
-                         numberText(s.intVar1NintvMax),
-                     {S::Var1Nintv});
-    }
-    if (s.dblConst1 < s.dblConst1Min) {
-        s.dblConst1 = s.dblConst1Min;
-        return fault("Const1 has to be larger than " + numberText(s.dblConst1Min), {S::Const1});
-    }
-    if (s.dblConst1 > s.dblConst1Max) {
-        s.dblConst1 = s.dblConst1Max;
-        return fault("Const1 has to be less than " + numberText(s.dblConst1Max), {S::Const1});
-    }
-    if (s.dblDelay < s.dblDelayMin) {
-        s.dblDelay = s.dblDelayMin;
-        return fault("Dealy has to be larger than " + numberText(s.dblDelayMin), {S::Delay});
-    }
-    if (s.dblDelay > s.dblDelayMax) {
-        s.dblDelay = s.dblDelayMax;
-        return fault("Delay has to be less than " + numberText(s.dblDelayMax), {S::Delay});
+    if (auto c = correctWithin(s.dblDelay, s.dblDelayMin, s.dblDelayMax, "Dealy", "Delay")) {
+        return fault(std::move(c->message), {S::Delay});
     }
     if (auto heater = correctHeaterSupply()) {
         return heater;
     }
-    if (model_.txtConst2Visible && s.dblConst2 < s.dblConst2Min) {
-        s.dblConst2 = s.dblConst2Min;
-        return fault("Const2 has to be larger than " + numberText(s.dblConst2Min), {S::Const2});
-    }
-    if (model_.txtConst2Visible && s.dblConst2 > s.dblConst2Max) {
-        s.dblConst2 = s.dblConst2Max;
-        return fault("Const2 has to be less than " + numberText(s.dblConst2Max), {S::Const2});
+    if (model_.txtConst2Visible) {
+        if (auto c =
+                correctWithin(s.dblConst2, s.dblConst2Min, s.dblConst2Max, "Const2", "Const2")) {
+            return fault(std::move(c->message), {S::Const2});
+        }
     }
     return std::nullopt;
 }

@@ -4,10 +4,12 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <utility>
 
 #include "common/numbers.h"
+#include "common/setting_checks.h"
 #include "platform/entry_box.h"
 #include "plot/regression.h"
 
@@ -132,13 +134,24 @@ std::optional<LimitFault> GraphSettingsLogic::correctFirstGraphFault() {
 
     // The checks of one axis's division count.
     const auto checkMajor = [&fault](int& major, CheckedSetting setting) {
-        if (major <= 0) {
-            major = 1;
-            return fault("Major ticks has to be >=1", {setting});
+        if (auto c = correctTickCount(major, "Major ticks has to be >=1",
+                                      "Minor ticks has to be =< 10")) {
+            return fault(std::move(c->message), {setting});
         }
-        if (major >= 11) {
-            major = 10;
-            return fault("Minor ticks has to be =< 10", {setting});
+        return std::optional<LimitFault>{};
+    };
+    // The checks of one axis's range; the fault names the end or ends corrected.
+    const auto checkRange = [&fault](double& min, double& max, double minDefault, double maxDefault,
+                                     double minLimit, double maxLimit, const char* axis,
+                                     CheckedSetting minSetting, CheckedSetting maxSetting) {
+        const std::string name(axis);
+        if (auto c = correctAxisRange(min, max, minDefault, maxDefault, minLimit, maxLimit,
+                                      name + "-min", name + "-max")) {
+            if (c->fault == SettingFault::Order) {
+                return fault(std::move(c->message), {minSetting, maxSetting});
+            }
+            return fault(std::move(c->message),
+                         {c->fault == SettingFault::Min ? minSetting : maxSetting});
         }
         return std::optional<LimitFault>{};
     };
@@ -151,44 +164,22 @@ std::optional<LimitFault> GraphSettingsLogic::correctFirstGraphFault() {
         return scale != kAuto && !(scale == kCopy && y1Scale == kAuto);
     };
 
-    if (g.dblXmin >= g.dblXmax) {
-        g.dblXmin = g.dblXminDefault;
-        g.dblXmax = g.dblXmaxDefault;
-        return fault("X-min has to less than X-max", {S::Xmin, S::Xmax});
+    constexpr double kNoLimit = std::numeric_limits<double>::infinity();
+    if (auto f = checkRange(g.dblXmin, g.dblXmax, g.dblXminDefault, g.dblXmaxDefault,
+                            g.dblXminLimit, g.dblXmaxLimit, "X", S::Xmin, S::Xmax)) {
+        return f;
     }
-    if (g.dblXmax > g.dblXmaxLimit) {
-        g.dblXmax = g.dblXmaxDefault;
-        return fault("X-max has to be less than " + numberText(g.dblXmaxLimit), {S::Xmax});
+    if (auto f = checkRange(
+            g.dblY1min, g.dblY1max, g.dblY1minDefault, g.dblY1maxDefault, g.dblY1minDefault,
+            userSetsEnd(model_.cboY1Scale, model_.cboY1Scale) ? kYmaxLimit : kNoLimit, "Y1",
+            S::Y1min, S::Y1max)) {
+        return f;
     }
-    if (g.dblXmin < g.dblXminLimit) {
-        g.dblXmin = g.dblXminDefault;
-        return fault("X-min has to be larger than " + numberText(g.dblXminLimit), {S::Xmin});
-    }
-    if (g.dblY1min >= g.dblY1max) {
-        g.dblY1min = g.dblY1minDefault;
-        g.dblY1max = g.dblY1maxDefault;
-        return fault("Y1-min has to less than Y1-max", {S::Y1min, S::Y1max});
-    }
-    if (g.dblY1max > kYmaxLimit && userSetsEnd(model_.cboY1Scale, model_.cboY1Scale)) {
-        g.dblY1max = g.dblY1maxDefault;
-        return fault("Y1-max has to be less than " + numberText(kYmaxLimit), {S::Y1max});
-    }
-    if (g.dblY1min < g.dblY1minDefault) {
-        g.dblY1min = g.dblY1minDefault;
-        return fault("Y1-min has to be larger than " + numberText(g.dblY1minDefault), {S::Y1min});
-    }
-    if (g.dblY2min >= g.dblY2max) {
-        g.dblY2min = g.dblY2minDefault;
-        g.dblY2max = g.dblY2maxDefault;
-        return fault("Y2-min has to less than Y2-max", {S::Y2min, S::Y2max});
-    }
-    if (g.dblY2max > kYmaxLimit && userSetsEnd(model_.cboY2Scale, model_.cboY1Scale)) {
-        g.dblY2max = g.dblY2maxDefault;
-        return fault("Y2-max has to be less than " + numberText(kYmaxLimit), {S::Y2max});
-    }
-    if (g.dblY2min < g.dblY2minDefault) {
-        g.dblY2min = g.dblY2minDefault;
-        return fault("Y2-min has to be larger than " + numberText(g.dblY2minDefault), {S::Y2min});
+    if (auto f = checkRange(
+            g.dblY2min, g.dblY2max, g.dblY2minDefault, g.dblY2maxDefault, g.dblY2minDefault,
+            userSetsEnd(model_.cboY2Scale, model_.cboY1Scale) ? kYmaxLimit : kNoLimit, "Y2",
+            S::Y2min, S::Y2max)) {
+        return f;
     }
     if (auto f = checkMajor(g.intXmajor, S::Xmajor)) {
         return f;
