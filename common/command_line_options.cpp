@@ -58,4 +58,17 @@ std::optional<int> answerOnTerminal(const CommonOptions& options, const std::str
     return std::nullopt;
 }
 
+void takeOptions(const std::vector<std::string>& args, CommonOptions& options,
+                 const ValveCheck& checkValve, const OwnOptionTaker& takeOwn) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (!(takeOwn && takeOwn(i)) && !takeCommonOption(args, i, options, checkValve)) {
+            options.error = "unknown option " + args[i];
+        }
+        if (!options.error.empty()) {
+            return;
+        }
+    }
+    checkCommonOptions(options);
+}
+
 }  // namespace ostrino

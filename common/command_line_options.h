@@ -30,6 +30,13 @@ bool takeCommonOption(const std::vector<std::string>& args, std::size_t& i, Comm
 // After every argument is taken: the common options that cannot go together.
 void checkCommonOptions(CommonOptions& options);
 
+// Takes a program's own options (takeOwn: true when args[i] was one, moving i past its
+// value; an unusable one sets options.error), the common options, and calls anything else
+// an unknown option; stops at the first error, else checks the common options.
+using OwnOptionTaker = std::function<bool(std::size_t& i)>;
+void takeOptions(const std::vector<std::string>& args, CommonOptions& options,
+                 const ValveCheck& checkValve, const OwnOptionTaker& takeOwn = {});
+
 // Bad arguments, --help and --version are answered on the terminal, and the program ends
 // there with the exit code returned; nullopt when it goes on.
 std::optional<int> answerOnTerminal(const CommonOptions& options, const std::string& program,

@@ -11,15 +11,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
                    ? "--simulate= needs a valve name (ECC83, ECC82, 300B or EL84)"
                    : "";
     };
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (!takeCommonOption(args, i, cl, checkValve)) {
-            cl.error = "unknown option " + args[i];
-        }
-        if (!cl.error.empty()) {
-            return cl;
-        }
-    }
-    checkCommonOptions(cl);
+    takeOptions(args, cl, checkValve);
     return cl;
 }
 

@@ -16,28 +16,22 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         target = args[++i];
         return true;
     };
-    for (std::size_t i = 0; i < args.size(); ++i) {
+    takeOptions(args, cl, checkValve, [&](std::size_t& i) {
         const std::string& a = args[i];
         if (a == "--batch" || a == "--save-data" || a == "--save-plot" || a == "--save-setup") {
             std::string& target = a == "--batch"       ? cl.batchSetup
                                   : a == "--save-data" ? cl.saveData
                                   : a == "--save-plot" ? cl.savePlot
                                                        : cl.saveSetup;
-            if (!valueOf(i, a, target)) {
-                return cl;
-            }
-        } else if (a == "--ping") {
-            cl.ping = true;
-        } else if (takeCommonOption(args, i, cl, checkValve)) {
-            if (!cl.error.empty()) {
-                return cl;
-            }
-        } else {
-            cl.error = "unknown option " + a;
-            return cl;
+            valueOf(i, a, target);
+            return true;
         }
-    }
-    checkCommonOptions(cl);
+        if (a == "--ping") {
+            cl.ping = true;
+            return true;
+        }
+        return false;
+    });
     if (!cl.error.empty()) {
         return cl;
     }

@@ -196,12 +196,6 @@ TEST(CommandStrings, SplitResultOfAnInterruptedReadTakesMissingFieldsAsZero) {
     EXPECT_EQ(r.gainIndexS, 0);
 }
 
-}  // namespace
-}  // namespace ostrino
-
-namespace ostrino {
-namespace {
-
 TEST(CommandStrings, DecodeResultConvertsWithCalibrationAndRanges) {
     struct Case {
         const char* result;
