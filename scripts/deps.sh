@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs, with apt, whatever the build and the tests need and is not there yet.
+# Installs, with apt, whatever the build and the tests need and is not there yet; packages
+# named as arguments are added to the list (scripts/fuzz.sh, scripts/package.sh).
 set -euo pipefail
 
 packages=(
@@ -7,6 +8,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
+  "$@"
 )
 
 missing=()
