@@ -219,7 +219,15 @@ class SetupReader {
         }
         return *v;
     }
-    double thousandths(const char* what) { return number(what) / 1000.0; }
+    double thousandths(const char* what) { return stored(number(what), what) / 1000.0; }
+    // A value with decimals is stored × 1000 as a 32-bit whole number; anything larger could
+    // not be written back.
+    double stored(double v, const char* what) {
+        if (!toLong(v)) {
+            fail(std::string(what) + " " + numberText(v) + " is too large for a setup file");
+        }
+        return v;
+    }
     int whole(const char* what, int min, int max) {
         const double v = number(what);
         const auto i = toInteger(v);
@@ -263,7 +271,7 @@ class SetupReader {
             if (k == 0) {
                 p.curve = *v;
             } else {
-                p.values[static_cast<std::size_t>(k - 1)] = *v / 1000.0;
+                p.values[static_cast<std::size_t>(k - 1)] = stored(*v, "a curve point") / 1000.0;
             }
             pos = end == std::string::npos ? text.size() : end;
         }

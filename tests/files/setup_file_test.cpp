@@ -304,6 +304,12 @@ TEST(SetupFile, DamagedFilesChangeNothing) {
         {withLine(10, " 13           measurement type"), "line 11"},  // no such type
         {withLine(18, " 22           number of stepping"), "line 19"},
         {withLine(storedCount, " 5            number of points in stored curve"), "line"},
+        // Values that could not be written back as 32-bit whole numbers.
+        {withLine(11, " 3000000000   Variable 1 Start"), "line 12"},
+        {withLine(storedCount,
+                  " 1            number of points in stored curve\r\n"
+                  " 1   24551   15581   6300  -4000   199103   24927249130 "),
+         "line " + std::to_string(storedCount + 2)},
         {"", "line 1"},
     };
     const auto badPath = (std::filesystem::current_path() / "bad.oss").string();
