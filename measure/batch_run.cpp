@@ -9,6 +9,7 @@
 #include "files/data_export.h"
 #include "files/setup_file.h"
 #include "measure/console_app.h"
+#include "measure/distortion_run.h"
 #include "measure/form1_logic.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_clock.h"
@@ -83,6 +84,18 @@ int runBatch(const CommandLine& cl) {
         fault = state.intMeasStat != kGround;
     }
 
+    // --distortion: the analysis of the family just measured, its load line on the plot.
+    bool analysed = true;
+    if (!fault && !cl.distortion.empty()) {
+        const auto settings = splitDistortionSettings(cl.distortion);
+        const auto lines =
+            settings ? analyzeDistortion(state, logic, dialogs, *settings, {}) : std::nullopt;
+        for (const std::string& l : lines.value_or(std::vector<std::string>{})) {
+            std::printf("%s\n", l.c_str());
+        }
+        analysed = lines.has_value();
+    }
+
     // The outputs hold what was measured, also after a fault.
     plotter.DrawPicture();
     bool written = true;
@@ -103,7 +116,7 @@ int runBatch(const CommandLine& cl) {
     if (fault) {
         return 1;
     }
-    return written ? 0 : 2;
+    return written && analysed ? 0 : 2;
 }
 
 }  // namespace ostrino
