@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
@@ -75,17 +76,23 @@ class NoCanvas : public Canvas {
 };
 
 // Runs the whole fuzzing session in a fresh folder of its own, since the console reads and
-// writes its files (calibration, pins, the distortion dump) in the working folder.
+// writes its files (calibration, pins, the distortion dump) in the working folder. The
+// folder goes when the program ends.
 inline void enterScratchFolder() {
-    static const bool entered = [] {
-        char pattern[] = "/tmp/ostrino-fuzz-XXXXXX";
-        const char* dir = ::mkdtemp(pattern);
-        if (dir == nullptr || ::chdir(dir) != 0) {
-            std::abort();
-        }
-        return true;
-    }();
-    (void)entered;
+    static std::filesystem::path folder;
+    if (!folder.empty()) {
+        return;
+    }
+    char pattern[] = "/tmp/ostrino-fuzz-XXXXXX";
+    const char* dir = ::mkdtemp(pattern);
+    if (dir == nullptr || ::chdir(dir) != 0) {
+        std::abort();
+    }
+    folder = dir;
+    std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    });
 }
 
 // A scratch file written plainly (the console's own writer syncs to disk, which would slow
