@@ -17,7 +17,7 @@ fi
 apt_get=("${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=300)
 
 echo "== $deb"
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+dpkg-deb --field "$deb"
 dpkg-deb --contents "$deb"
 
 "${apt_get[@]}" install -y "./$deb"
