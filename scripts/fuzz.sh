@@ -39,16 +39,19 @@ for t in "${targets[@]}"; do
   work="$PWD/build-fuzz/corpus/$t"
   artifacts="$PWD/build-fuzz/artifacts/$t/"
   log="$PWD/build-fuzz/fuzz_$t.log"
-  mkdir -p "$work" "$artifacts"
+  scratch="$PWD/build-fuzz/tmp/$t"
+  rm -rf "$scratch"
+  mkdir -p "$work" "$artifacts" "$scratch"
   echo "== fuzzing $t for $seconds s (log: $log)"
   # The first folder takes what the fuzzer finds; the committed corpus is only read.
-  if ! ASAN_OPTIONS=detect_leaks=1 build-fuzz/tests/fuzz/"fuzz_$t" -max_total_time="$seconds" \
+  if ! TMPDIR="$scratch" ASAN_OPTIONS=detect_leaks=1 build-fuzz/tests/fuzz/"fuzz_$t" -max_total_time="$seconds" \
       "${runs[@]}" -timeout=10 -print_final_stats=1 -artifact_prefix="$artifacts" \
       "$work" "$PWD/tests/fuzz/corpus/$t" >"$log" 2>&1; then
     tail -n 40 "$log"
     echo "fuzz_$t FAILED: the input is in $artifacts" >&2
     exit 1
   fi
+  rm -rf "$scratch"
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
   summary+=("$t: ${execs:-?} executions, clean")
   echo "${summary[-1]}"

@@ -77,14 +77,15 @@ class NoCanvas : public Canvas {
 
 // Runs the whole fuzzing session in a fresh folder of its own, since the console reads and
 // writes its files (calibration, pins, the distortion dump) in the working folder. The
-// folder goes when the program ends.
+// folder (in TMPDIR) goes when the program returns from main; libFuzzer ends without that,
+// so scripts/fuzz.sh gives each run a TMPDIR of its own and clears it.
 inline void enterScratchFolder() {
     static std::filesystem::path folder;
     if (!folder.empty()) {
         return;
     }
-    char pattern[] = "/tmp/ostrino-fuzz-XXXXXX";
-    const char* dir = ::mkdtemp(pattern);
+    std::string pattern = (std::filesystem::temp_directory_path() / "ostrino-fuzz-XXXXXX");
+    const char* dir = ::mkdtemp(pattern.data());
     if (dir == nullptr || ::chdir(dir) != 0) {
         std::abort();
     }
