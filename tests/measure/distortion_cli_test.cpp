@@ -114,7 +114,7 @@ TEST(DistortionCommandLine, PrintsWhatTheWindowShowsAndWritesTheSameSurface) {
     ASSERT_NE(d, nullptr);
     QTemporaryDir cli;
 
-    // Settings that give results in mW and in W, and a signal that reaches the grid range.
+    // Settings whose powers show in mW and in W.
     const std::vector<std::vector<const char*>> settings = {
         {"200", "10", "-5", "2"}, {"250", "22", "-4", "1"}, {"200", "2.2", "-2.5", "2"}};
     for (const auto& s : settings) {
