@@ -7,14 +7,23 @@ namespace ostrino {
 
 namespace {
 
-// The first n characters of a UTF-8 text (a character is never split).
+// The first n characters of a UTF-8 text (a character is never split). A stray
+// continuation byte (not after a lead byte, or a fourth one) counts as a character of its
+// own, so that a damaged file cannot make a name of any length.
 std::string firstCharacters(const std::string& s, std::size_t n) {
     std::size_t count = 0;
+    int continuations = 0;  // continuation bytes the current character may still take
     for (std::size_t i = 0; i < s.size(); ++i) {
-        const bool startsCharacter = (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80;
-        if (startsCharacter && count++ == n) {
+        const auto byte = static_cast<unsigned char>(s[i]);
+        const bool continuation = (byte & 0xC0) == 0x80 && continuations > 0;
+        if (continuation) {
+            --continuations;
+            continue;
+        }
+        if (count++ == n) {
             return s.substr(0, i);
         }
+        continuations = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : byte >= 0xC0 ? 1 : 0;
     }
     return s;
 }

@@ -13,6 +13,7 @@
 #include "files/data_export.h"
 #include "files/setup_file.h"
 #include "measure/console_app.h"
+#include "measure/distortion_run.h"
 #include "measure/form1_logic.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_clock.h"
@@ -103,6 +104,17 @@ int runBatch(const CommandLine& cl) {
         }
     }
     outcome.measuredPoints = countRows(state.dblMeasMatrix, true);
+
+    // --distortion: the analysis of the family just measured, its load line on the plot.
+    if (!outcome.fault && outcome.measuredPoints > 0 && !cl.distortion.empty()) {
+        const auto settings = splitDistortionSettings(cl.distortion);
+        const auto lines =
+            settings ? analyzeDistortion(state, logic, dialogs, *settings, {}) : std::nullopt;
+        for (const std::string& l : lines.value_or(std::vector<std::string>{})) {
+            std::printf("%s\n", l.c_str());
+        }
+        outcome.analysed = lines.has_value();
+    }
 
     // The outputs hold what was measured, also after a fault; with nothing measured there
     // is no data and no plot to write, and files of those names are left as they are.

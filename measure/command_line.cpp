@@ -26,6 +26,18 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             valueOf(i, a, target);
             return true;
         }
+        if (a == "--distortion") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                cl.error = "--distortion needs VSUPPLY,RLOAD,VGRID,VSIGN, for example 300,1.5,-4,1";
+                return true;
+            }
+            cl.distortion = args[++i];
+            // The setup file follows, unless --batch measures the curves.
+            if (i + 1 < args.size() && args[i + 1].rfind("-", 0) != 0) {
+                cl.distortionSetup = args[++i];
+            }
+            return true;
+        }
         if (a == "--ping") {
             cl.ping = true;
             return true;
@@ -40,8 +52,41 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         cl.error = "--save-data, --save-plot and --save-setup go with --batch";
     } else if (!cl.batchSetup.empty() && cl.ping) {
         cl.error = "--batch and --ping cannot be used together";
+    } else if (!cl.distortion.empty() && cl.ping) {
+        cl.error = "--distortion and --ping cannot be used together";
+    } else if (!cl.distortion.empty() && !splitDistortionSettings(cl.distortion)) {
+        cl.error =
+            "--distortion needs four values VSUPPLY,RLOAD,VGRID,VSIGN, for example "
+            "300,1.5,-4,1";
+    } else if (!cl.distortion.empty() && cl.batchSetup.empty() == cl.distortionSetup.empty()) {
+        cl.error = cl.batchSetup.empty()
+                       ? "--distortion needs a setup file after its values, or --batch"
+                       : "--distortion with --batch analyses what was measured; it takes no "
+                         "setup file of its own";
     }
     return cl;
+}
+
+std::optional<std::array<std::string, 4>> splitDistortionSettings(std::string_view text) {
+    std::array<std::string, 4> items;
+    std::size_t n = 0;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        const std::string_view item = text.substr(start, comma - start);
+        if (n == items.size() || item.empty()) {
+            return std::nullopt;
+        }
+        items[n++] = std::string(item);
+        if (comma == std::string_view::npos) {
+            break;
+        }
+        start = comma + 1;
+    }
+    if (n != items.size()) {
+        return std::nullopt;
+    }
+    return items;
 }
 
 std::string usageText(const std::string& program) {
@@ -65,6 +110,12 @@ std::string usageText(const std::string& program) {
            "  --save-data FILE    with --batch: the measurement matrix as a data file\n"
            "  --save-plot FILE    with --batch: the graph as a bitmap (.png saves PNG)\n"
            "  --save-setup FILE   with --batch: the setup with the measured curves\n"
+           "  --distortion VSUPPLY,RLOAD,VGRID,VSIGN SETUP.oss\n"
+           "                      no window: the distortion analysis of the setup's anode\n"
+           "                      characteristics (supply V, load kohm, grid bias V, signal\n"
+           "                      peak V); prints the results one per line and writes\n"
+           "                      curves.txt; exit 2 with the reason when it cannot be done.\n"
+           "                      With --batch (no SETUP.oss): on what was just measured\n"
            "  --help              show this text\n"
            "  --version           show the version\n";
 }
@@ -73,7 +124,7 @@ int batchExitStatus(const BatchOutcome& outcome) {
     if (outcome.fault || outcome.heaterOffFailed || outcome.measuredPoints == 0) {
         return 1;
     }
-    return outcome.outputsWritten ? 0 : 2;
+    return outcome.outputsWritten && outcome.analysed ? 0 : 2;
 }
 
 }  // namespace ostrino

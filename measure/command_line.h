@@ -1,7 +1,10 @@
 #pragma once
 // The command line of Ostrino_3p11.
 
+#include <array>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/command_line_options.h"
@@ -14,7 +17,15 @@ struct CommandLine : CommonOptions {
     std::string saveData;    // --save-data FILE
     std::string savePlot;    // --save-plot FILE
     std::string saveSetup;   // --save-setup FILE
+    // --distortion VSUPPLY,RLOAD,VGRID,VSIGN: the settings as given, and the setup whose
+    // curves are analysed (empty with --batch: what was just measured).
+    std::string distortion;
+    std::string distortionSetup;
 };
+
+// The four --distortion settings as they would be typed into txtVsupply, txtRload,
+// txtVgrid and txtVsign; nullopt unless the text holds four comma-separated items.
+std::optional<std::array<std::string, 4>> splitDistortionSettings(std::string_view text);
 
 // args without the program name.
 CommandLine parseCommandLine(const std::vector<std::string>& args);
@@ -27,9 +38,11 @@ struct BatchOutcome {
     bool heaterOffFailed = false;  // the sweep was done, but switching the heater off failed
     int measuredPoints = 0;
     bool outputsWritten = true;  // every output asked for has been written
+    bool analysed = true;        // --distortion, when asked for, could be done
 };
 // 0 when all went well; 1 when the measurement failed (a communication fault, the heater
-// perhaps still on, or not a single point measured); 2 when an output could not be written.
+// perhaps still on, or not a single point measured); 2 when an output could not be written
+// or the distortion analysis asked for could not be done.
 int batchExitStatus(const BatchOutcome& outcome);
 
 }  // namespace ostrino

@@ -14,6 +14,7 @@
 #include "measure/batch_run.h"
 #include "measure/command_line.h"
 #include "measure/console_app.h"
+#include "measure/distortion_run.h"
 #include "measure/form1.h"
 #include "platform/qt/display.h"
 #include "platform/qt/qt_beeper.h"
@@ -57,6 +58,10 @@ int main(int argc, char** argv) {
     }
     if (cl.ping) {
         return runPing(cl, argc, argv);
+    }
+    if (!cl.distortionSetup.empty()) {
+        QCoreApplication qapp(argc, argv);
+        return ostrino::runDistortion(cl);
     }
     if (!cl.batchSetup.empty()) {
         if (!ostrino::haveDisplay()) {

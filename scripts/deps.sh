@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs, with apt, whatever the build and the tests need and is not there yet.
+# Installs, with apt, whatever the build and the tests need and is not there yet; packages
+# named as arguments are added to the list (scripts/fuzz.sh, scripts/package.sh).
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libceres-dev nlohmann-json3-dev ngspice
   xvfb xauth
+  "$@"
 )
 
 missing=()

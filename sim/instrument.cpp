@@ -26,7 +26,6 @@ constexpr double kAutoRangeCeiling = 1000.0;
 
 constexpr std::array<double, 8> kGain{1, 2, 5, 10, 20, 50, 100, 200};
 constexpr std::array<int, 8> kAutoSamples{1, 1, 1, 1, 2, 2, 4, 8};
-constexpr int kAutoRange = 8;
 constexpr int kAutoAveraging = 0x40;
 
 constexpr int kStatusNormal = 0x10;

@@ -54,6 +54,14 @@ TEST(Pins, NamesAreCutToTenCharactersAndMissingOnesAreBlank) {
         {"", {}},
         {"\xC2\xB5\xC2\xB5\xC2\xB5\xC2\xB5\xC2\xB5\xC2\xB5xxxxxy\r\n",  // six "µ" and six more
          {"\xC2\xB5\xC2\xB5\xC2\xB5\xC2\xB5\xC2\xB5\xC2\xB5xxxx"}},
+        // Stray continuation bytes of a damaged file count one character each.
+        {"\x86\x86\x86\x86\x86\x86\x86\x86\x86\x86\x86\x86"
+         "anode\r\n",
+         {"\x86\x86\x86\x86\x86\x86\x86\x86\x86\x86"}},
+        {"\xE2\x82\xAC\xAC\xAC"
+         "abcdefghij\r\n",  // a euro sign and two stray bytes
+         {"\xE2\x82\xAC\xAC\xAC"
+          "abcdefg"}},
         {"1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13\n14\n15\n16\n",
          {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15"}},
     };

@@ -316,6 +316,12 @@ TEST(SetupFile, DamagedFilesChangeNothing) {
         {withLine(17, " 1E+20        Delay (*1000)"), "line 18: the delay 1E+20 is too large"},
         {withLine(storedCount + 1, " 1 2 3 4 5 6 3E+9"),
          "curve point value 3000000000 is too large"},
+        // Values that could not be written back as 32-bit whole numbers.
+        {withLine(11, " 3000000000   Variable 1 Start"), "line 12"},
+        {withLine(storedCount,
+                  " 1            number of points in stored curve\r\n"
+                  " 1   24551   15581   6300  -4000   199103   24927249130 "),
+         "line " + std::to_string(storedCount + 2)},
         {"", "line 1"},
     };
     const auto badPath = (std::filesystem::current_path() / "bad.oss").string();
