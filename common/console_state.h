@@ -101,7 +101,7 @@ struct ConsoleState {
     MeasSettings meas;
     GraphSettings graph;
     DistortionOverlay dist;
-    QuickTestSettings qt;
+    QuickTestSettings quickTest;
     std::array<int, 21> intPins{};  // list position of each pin's connection
     bool blnPinsForm = false;       // the pin window is open
 

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "distortion/dist_analysis.h"
-#include "quicktest/qt_window.h"
+#include "quicktest/quick_window.h"
 
 namespace ostrino {
 

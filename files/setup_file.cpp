@@ -147,7 +147,7 @@ std::optional<std::string> setupFileText(const ConsoleState& state, const Form1M
     }
     w.entry(0, " 0 means this is not yet the end of file");
 
-    const QuickTestSettings& q = state.qt;
+    const QuickTestSettings& q = state.quickTest;
     w.entry(q.intQTtype, "Quick Test: triode of pentode flag");
     const std::pair<double, const char*> qtLines[] = {
         {q.dblQTTVa1, "Quick Test: triode anode voltage setpoint (*1000)"},
@@ -396,7 +396,7 @@ std::optional<SetupData> parseSetupFile(std::string_view content, std::string& e
             return d;
         }
         d.hasQuickTest = true;
-        QuickTestSettings& q = d.qt;
+        QuickTestSettings& q = d.quickTest;
         q.intQTtype = r.whole("the quick-test type", -32768, 32767);
         for (double* v :
              {&q.dblQTTVa1,    &q.dblQTTVa1Proc, &q.dblQTTVa2,    &q.dblQTTVa2Proc, &q.dblQTTVg,
@@ -605,7 +605,7 @@ void SetupFile::apply(const SetupData& d, const LimitReport& report) {
 
     state_.intPins = d.pins;
     if (d.hasQuickTest) {
-        state_.qt = d.qt;
+        state_.quickTest = d.quickTest;
     }
     auto load = [this](const std::vector<SetupPoint>& points, int first) {
         MeasMatrix& m = state_.dblMeasMatrix;

@@ -52,7 +52,7 @@ struct SetupData {
     std::string title;
     std::array<int, 21> pins{};
     bool hasQuickTest = false;
-    QuickTestSettings qt;
+    QuickTestSettings quickTest;
     bool hasStored = false;
     std::vector<SetupPoint> stored;
     bool hasActual = false;

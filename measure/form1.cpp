@@ -575,7 +575,7 @@ frmDist* Form1::distortionWindow() {
 }
 
 void Form1::cmdQT_Click() {
-    switch (state_.qt.intQTtype) {
+    switch (state_.quickTest.intQTtype) {
         case 1:
             showWindow(triodeQuickTestWindow());
             break;

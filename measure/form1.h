@@ -26,8 +26,8 @@
 #include "plot/frm_save_plot.h"
 #include "plot/graph_settings.h"
 #include "plot/plotter.h"
-#include "quicktest/frm_qt_pentode.h"
-#include "quicktest/frm_qt_triode.h"
+#include "quicktest/frm_quick_pentode.h"
+#include "quicktest/frm_quick_triode.h"
 
 namespace ostrino {
 

@@ -116,8 +116,8 @@ TEST(SetupFile, RoundTrip) {
     c.logic.model.txtPmax = "2.75";
     c.state.graph.dblY1max = 12.5;
     c.state.intPins[4] = 7;
-    c.state.qt.dblQTTVa1 = 180;
-    c.state.qt.chkAppendPentode = true;
+    c.state.quickTest.dblQTTVa1 = 180;
+    c.state.quickTest.chkAppendPentode = true;
     auto& m = c.state.dblMeasMatrix;
     for (int r = 0; r < 6; ++r) {
         m(r, 0) = 1 + r / 3;
@@ -141,8 +141,8 @@ TEST(SetupFile, RoundTrip) {
     EXPECT_EQ(d.logic.model.txtPmax, "2.75");
     EXPECT_EQ(d.logic.model.titlePlacement, 2);
     EXPECT_EQ(d.state.intPins[4], 7);
-    EXPECT_DOUBLE_EQ(d.state.qt.dblQTTVa1, 180);
-    EXPECT_TRUE(d.state.qt.chkAppendPentode);
+    EXPECT_DOUBLE_EQ(d.state.quickTest.dblQTTVa1, 180);
+    EXPECT_TRUE(d.state.quickTest.chkAppendPentode);
     EXPECT_EQ(d.state.dblMeasMatrix(5, 0), 2);
     EXPECT_DOUBLE_EQ(d.state.dblMeasMatrix(5, 6), 500);
     EXPECT_EQ(d.state.dblMeasMatrix(1000, 0), -1);  // no stored curve
@@ -152,7 +152,7 @@ TEST(SetupFile, RoundTrip) {
 TEST(SetupFile, EmptyTitleAndFilesThatEndAtAMarker) {
     Console c;
     c.logic.model.txtTitle = "";
-    c.state.qt.dblQTPVa = 300;
+    c.state.quickTest.dblQTPVa = 300;
     c.state.dblMeasMatrix(1000, 0) = 1;
     c.state.dblMeasMatrix(1001, 0) = 0;
     const std::string full = text(c);
@@ -191,11 +191,11 @@ TEST(SetupFile, EmptyTitleAndFilesThatEndAtAMarker) {
         ASSERT_TRUE(writeFileAtomically(cutPath, cutText, error)) << error;
         Console d;
         d.logic.model.txtTitle = "old";
-        d.state.qt.dblQTPVa = 111;
+        d.state.quickTest.dblQTPVa = 111;
         d.state.dblMeasMatrix(1000, 0) = 5;
         ASSERT_TRUE(d.file.openFrom(cutPath)) << d.dialogs.texts().front();
         EXPECT_EQ(d.logic.model.txtTitle, "");
-        EXPECT_DOUBLE_EQ(d.state.qt.dblQTPVa, cut.quickTest ? 300 : 111);
+        EXPECT_DOUBLE_EQ(d.state.quickTest.dblQTPVa, cut.quickTest ? 300 : 111);
         EXPECT_EQ(d.state.dblMeasMatrix(1000, 0), cut.stored ? 1 : 5);
     }
 }

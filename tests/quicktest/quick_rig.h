@@ -12,8 +12,8 @@
 #include "common/numbers.h"
 #include "link/instrument_link.h"
 #include "measure/form1_logic.h"
-#include "quicktest/qt_pentode.h"
-#include "quicktest/qt_triode.h"
+#include "quicktest/quick_pentode.h"
+#include "quicktest/quick_triode.h"
 #include "sim/sim_serial_port.h"
 #include "tests/support/console_rig.h"
 

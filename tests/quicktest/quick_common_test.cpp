@@ -1,7 +1,7 @@
 // The rules both quick tests share: percent of nominal, the display of differential
 // results, the anode limit of the hardware, the report file, what a run leaves alone.
 
-#include "quicktest/qt_common.h"
+#include "quicktest/quick_common.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include "common/text_file.h"
 #include "files/data_export.h"
 #include "sim/instrument.h"
-#include "tests/quicktest/qt_rig.h"
+#include "tests/quicktest/quick_rig.h"
 #include "tests/support/scoped_work_dir.h"
 #include "tests/support/scripted_dialogs.h"
 

@@ -83,7 +83,7 @@ int fieldIndex(int code);
 
 class QTFields {
   public:
-    QTFields(QuickTestSettings& qt, const CalibrationRecord& cal, Dialogs& dialogs,
+    QTFields(QuickTestSettings& settings, const CalibrationRecord& cal, Dialogs& dialogs,
              const QTFieldBinding& binding, std::array<std::string*, 14> texts);
 
     // Swings in volts from the settings, then every entry field, 2 decimals.
@@ -101,7 +101,7 @@ class QTFields {
     void checkGroup(double& v, double& proc, double& step, int which, double x, double lo,
                     double hi, bool& adjusted) const;
 
-    QuickTestSettings& qt_;
+    QuickTestSettings& settings_;
     const CalibrationRecord& cal_;
     Dialogs& dialogs_;
     QTFieldBinding binding_;
@@ -170,7 +170,8 @@ class QuickTestLogic {
 
     QuickTestLogic(QuickTestContext ctx, const QTFieldBinding& binding, const Texts& texts)
         : ctx_(std::move(ctx)),
-          fields_(ctx_.state.qt, ctx_.state.cal, ctx_.dialogs, binding, textsOf(model, texts)) {}
+          fields_(ctx_.state.quickTest, ctx_.state.cal, ctx_.dialogs, binding,
+                  textsOf(model, texts)) {}
 
     void refreshNow() const {
         if (refresh) {
@@ -214,7 +215,7 @@ class QuickTestLogic {
     // The other test: its box stays unticked here, intQTtype names it, show brings its window.
     void switchTo(bool& box, int type, const std::function<void()>& show) {
         box = false;
-        ctx_.state.qt.intQTtype = type;
+        ctx_.state.quickTest.intQTtype = type;
         refreshNow();
         if (show) {
             show();

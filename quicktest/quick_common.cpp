@@ -1,4 +1,4 @@
-#include "quicktest/qt_common.h"
+#include "quicktest/quick_common.h"
 
 #include <cmath>
 #include <ctime>
@@ -153,20 +153,28 @@ int fieldIndex(int code) {
     }
 }
 
-QTFields::QTFields(QuickTestSettings& qt, const CalibrationRecord& cal, Dialogs& dialogs,
+QTFields::QTFields(QuickTestSettings& settings, const CalibrationRecord& cal, Dialogs& dialogs,
                    const QTFieldBinding& binding, std::array<std::string*, 14> texts)
-    : qt_(qt), cal_(cal), dialogs_(dialogs), binding_(binding), texts_(texts) {}
+    : settings_(settings), cal_(cal), dialogs_(dialogs), binding_(binding), texts_(texts) {}
 
 void QTFields::UpdateFields() {
-    steps[0] = qt_.*binding_.va / 100.0 * (qt_.*binding_.vaProc);
-    steps[1] = qt_.*binding_.vs / 100.0 * (qt_.*binding_.vsProc);
-    steps[2] = std::fabs(qt_.*binding_.vg / 100.0 * (qt_.*binding_.vgProc));
-    const std::array<double, 14> values{
-        qt_.*binding_.va,         qt_.*binding_.vaProc,     steps[0],
-        qt_.*binding_.vs,         qt_.*binding_.vsProc,     steps[1],
-        qt_.*binding_.vg,         qt_.*binding_.vgProc,     steps[2],
-        qt_.*binding_.nominal[0], qt_.*binding_.nominal[1], qt_.*binding_.nominal[2],
-        qt_.*binding_.nominal[3], qt_.*binding_.nominal[4]};
+    steps[0] = settings_.*binding_.va / 100.0 * (settings_.*binding_.vaProc);
+    steps[1] = settings_.*binding_.vs / 100.0 * (settings_.*binding_.vsProc);
+    steps[2] = std::fabs(settings_.*binding_.vg / 100.0 * (settings_.*binding_.vgProc));
+    const std::array<double, 14> values{settings_.*binding_.va,
+                                        settings_.*binding_.vaProc,
+                                        steps[0],
+                                        settings_.*binding_.vs,
+                                        settings_.*binding_.vsProc,
+                                        steps[1],
+                                        settings_.*binding_.vg,
+                                        settings_.*binding_.vgProc,
+                                        steps[2],
+                                        settings_.*binding_.nominal[0],
+                                        settings_.*binding_.nominal[1],
+                                        settings_.*binding_.nominal[2],
+                                        settings_.*binding_.nominal[3],
+                                        settings_.*binding_.nominal[4]};
     for (std::size_t i = 0; i < values.size(); ++i) {
         *texts_[i] = decimalsText(values[i], 2);
     }
@@ -236,17 +244,17 @@ void QTFields::CheckFields(int code) {
     bool adjusted = false;
     const double vMax = maxAnodeVoltage(cal_.intVersion);
     if (index < 3) {
-        checkGroup(qt_.*binding_.va, qt_.*binding_.vaProc, steps[0], index, *x, kMinAnode, vMax,
-                   adjusted);
+        checkGroup(settings_.*binding_.va, settings_.*binding_.vaProc, steps[0], index, *x,
+                   kMinAnode, vMax, adjusted);
     } else if (index < 6) {
-        checkGroup(qt_.*binding_.vs, qt_.*binding_.vsProc, steps[1], index - 3, *x, kMinAnode, vMax,
-                   adjusted);
+        checkGroup(settings_.*binding_.vs, settings_.*binding_.vsProc, steps[1], index - 3, *x,
+                   kMinAnode, vMax, adjusted);
     } else if (index < 9) {
-        checkGroup(qt_.*binding_.vg, qt_.*binding_.vgProc, steps[2], index - 6, *x, kMinGrid, 0.0,
-                   adjusted);
+        checkGroup(settings_.*binding_.vg, settings_.*binding_.vgProc, steps[2], index - 6, *x,
+                   kMinGrid, 0.0, adjusted);
     } else {
         const std::size_t k = i - 9;
-        double& nominal = qt_.*binding_.nominal[k];
+        double& nominal = settings_.*binding_.nominal[k];
         nominal = *x;
         // Confirming a 0 counts as an adjustment too.
         if (!(nominal > 0.0)) {

@@ -107,10 +107,10 @@ TEST(QuickTestWindows, TriodeControls) {
     QFocusEvent toMenu(QEvent::FocusOut, Qt::PopupFocusReason);
     QApplication::sendEvent(nominal, &toMenu);
     EXPECT_TRUE(c.dialogs.messages.empty());
-    EXPECT_EQ(c.app.state->qt.dblQTTIa1Nom, 0.0);
+    EXPECT_EQ(c.app.state->quickTest.dblQTTIa1Nom, 0.0);
     EXPECT_EQ(nominal->text(), "12");
     c.child<QCheckBox>(w, "chkAppend")->click();
-    EXPECT_TRUE(c.app.state->qt.chkAppendTriode);
+    EXPECT_TRUE(c.app.state->quickTest.chkAppendTriode);
 }
 
 TEST(QuickTestWindows, TriodeTestAgainstTheSimulator) {
@@ -159,7 +159,7 @@ TEST(QuickTestWindows, SwitchingBetweenTriodeAndPentode) {
     EXPECT_FALSE(triode->isVisible());
     EXPECT_TRUE(pentode->isVisible());
     EXPECT_FALSE(c.child<QCheckBox>(triode, "chkPentode")->isChecked());
-    EXPECT_EQ(c.app.state->qt.intQTtype, 2);
+    EXPECT_EQ(c.app.state->quickTest.intQTtype, 2);
     EXPECT_EQ(pentode->windowTitle(), "Quick Test pentode");
     EXPECT_TRUE(c.child<QCheckBox>(pentode, "chkPentode")->isChecked());
 
@@ -171,13 +171,13 @@ TEST(QuickTestWindows, SwitchingBetweenTriodeAndPentode) {
     c.child<QCheckBox>(pentode, "chkTriode")->click();
     EXPECT_TRUE(triode->isVisible());
     EXPECT_FALSE(pentode->isVisible());
-    EXPECT_EQ(c.app.state->qt.intQTtype, 1);
+    EXPECT_EQ(c.app.state->quickTest.intQTtype, 1);
     EXPECT_FALSE(c.child<QCheckBox>(pentode, "chkTriode")->isChecked());
 }
 
 TEST(QuickTestWindows, PentodeControlsAndTest) {
     Console c;
-    c.app.state->qt.intQTtype = 2;
+    c.app.state->quickTest.intQTtype = 2;
     c.form.cmdQT_Click();
     QWidget* w = c.form.pentodeQuickTestWindow();
     ASSERT_TRUE(w->isVisible());
@@ -211,14 +211,14 @@ TEST(QuickTestWindows, OpeningASetupRefreshesTheFields) {
     c.form.cmdQT_Click();
     QWidget* triode = c.form.triodeQuickTestWindow();
     QWidget* pentode = c.form.pentodeQuickTestWindow();
-    c.app.state->qt.dblQTTVa1 = 180;
-    c.app.state->qt.dblQTPVs = 120;
-    c.app.state->qt.chkAppendPentode = true;
+    c.app.state->quickTest.dblQTTVa1 = 180;
+    c.app.state->quickTest.dblQTPVs = 120;
+    c.app.state->quickTest.chkAppendPentode = true;
     c.dialogs.fileNames = {"qt.oss", "qt.oss"};
     c.child<QPushButton>(&c.form, "cmdSaveSetup")->click();
     c.type(triode, "txtVa1", "100");
     c.type(pentode, "txtVs", "200");
-    c.app.state->qt.chkAppendPentode = false;
+    c.app.state->quickTest.chkAppendPentode = false;
     EXPECT_EQ(c.text(triode, "txtVa1"), "100");
     c.child<QPushButton>(&c.form, "cmdOpenSetup")->click();
     EXPECT_EQ(c.text(triode, "txtVa1"), "180");
@@ -271,15 +271,15 @@ TEST(QuickTestWindows, CheckBoxesFollowEveryToggle) {
     QWidget* triode = c.form.triodeQuickTestWindow();
     QWidget* pentode = c.form.pentodeQuickTestWindow();
     test::assistiveToggle(c.child<QCheckBox>(triode, "chkAppend"));
-    EXPECT_TRUE(c.app.state->qt.chkAppendTriode);
+    EXPECT_TRUE(c.app.state->quickTest.chkAppendTriode);
     test::assistiveToggle(c.child<QCheckBox>(triode, "chkPentode"));
     EXPECT_TRUE(pentode->isVisible());
-    EXPECT_EQ(c.app.state->qt.intQTtype, 2);
+    EXPECT_EQ(c.app.state->quickTest.intQTtype, 2);
     test::assistiveToggle(c.child<QCheckBox>(pentode, "chkAppend"));
-    EXPECT_TRUE(c.app.state->qt.chkAppendPentode);
+    EXPECT_TRUE(c.app.state->quickTest.chkAppendPentode);
     test::assistiveToggle(c.child<QCheckBox>(pentode, "chkTriode"));
     EXPECT_TRUE(triode->isVisible());
-    EXPECT_EQ(c.app.state->qt.intQTtype, 1);
+    EXPECT_EQ(c.app.state->quickTest.intQTtype, 1);
     // "triode" marks the triode window: taking its tick away gives it back.
     auto* self = c.child<QCheckBox>(triode, "chkTriode");
     self->setChecked(false);

@@ -1,7 +1,7 @@
 // The triode quick test without its window: entry rules, set points, the run against the
 // simulated double triode, the analysis and the report.
 
-#include "quicktest/qt_triode.h"
+#include "quicktest/quick_triode.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "sim/valve_models.h"
-#include "tests/quicktest/qt_rig.h"
+#include "tests/quicktest/quick_rig.h"
 #include "tests/support/scoped_work_dir.h"
 
 namespace ostrino {
@@ -61,7 +61,7 @@ TEST(TriodeFields, LimitsAndSwingRules) {
             *box = text;
             r.triode.CheckFields(code);
         }
-        const QuickTestSettings& q = r.state.qt;
+        const QuickTestSettings& q = r.state.quickTest;
         EXPECT_DOUBLE_EQ(q.dblQTTVa1, c.va1) << c.what;
         EXPECT_NEAR(q.dblQTTVa1Proc, c.va1Proc, 1e-9) << c.what;
         EXPECT_NEAR(r.triode.dblVa1Step(), c.va1Step, 1e-9) << c.what;
@@ -97,7 +97,7 @@ TEST(TriodeFields, FieldsShowTwoDecimals) {
     r.triode.CheckFields(31);
     EXPECT_EQ(m.txtVa2, "123.46");
     EXPECT_EQ(m.txtVa2Step, "12.35");
-    EXPECT_DOUBLE_EQ(r.state.qt.dblQTTVa2, 123.456);  // only the display is rounded
+    EXPECT_DOUBLE_EQ(r.state.quickTest.dblQTTVa2, 123.456);  // only the display is rounded
 }
 
 TEST(TriodeFields, NominalValues) {
@@ -125,7 +125,7 @@ TEST(TriodeFields, NominalValues) {
         std::string* boxes[] = {&m.txtIa1Nom, &m.txtIa2Nom, &m.txtRaNom, &m.txtGmNom, &m.txtMuNom};
         *boxes[c.code - 11] = c.text;
         r.triode.CheckFields(c.code);
-        EXPECT_DOUBLE_EQ(r.state.qt.*c.member, c.expected) << c.text;
+        EXPECT_DOUBLE_EQ(r.state.quickTest.*c.member, c.expected) << c.text;
         EXPECT_EQ(r.dialogs.messages.size(), c.warning ? 1u : 0u) << c.text;
     }
     // Each confirmation of a 0 warns again.
@@ -140,7 +140,7 @@ TEST(TriodeFields, TextThatIsNoNumberKeepsTheValue) {
         Rig r;
         r.triode.model.txtVa1 = text;
         r.triode.CheckFields(21);
-        EXPECT_EQ(r.state.qt.dblQTTVa1, 250.0) << text;
+        EXPECT_EQ(r.state.quickTest.dblQTTVa1, 250.0) << text;
         EXPECT_EQ(r.triode.model.txtVa1, "250") << text;
         ASSERT_EQ(r.dialogs.messages.size(), 1u) << text;
         EXPECT_NE(r.dialogs.messages[0].text.find("not a number"), std::string::npos);
@@ -151,7 +151,7 @@ TEST(TriodeFields, TextThatIsNoNumberKeepsTheValue) {
 
 TEST(TriodeMatrix, FivePointsAroundTheCentre) {
     Rig r;
-    QuickTestSettings& q = r.state.qt;
+    QuickTestSettings& q = r.state.quickTest;
     q.dblQTTVa1 = 200;
     q.dblQTTVa1Proc = 20;  // 40 V
     q.dblQTTVa2 = 100;
@@ -185,8 +185,8 @@ TEST(TriodeRun, OnlyWithTheHeaterOn) {
 TEST(TriodeRun, MeasuresBothSectionsOfADoubleTriode) {
     Rig r;
     r.heaterOn();
-    r.state.qt.dblQTTIa1Nom = 10;
-    r.state.qt.dblQTTVa2 = 200;  // section 2 at another anode voltage
+    r.state.quickTest.dblQTTIa1Nom = 10;
+    r.state.quickTest.dblQTTVa2 = 200;  // section 2 at another anode voltage
     std::vector<std::string> captions;
     r.triode.refresh = [&] { captions.push_back(r.triode.model.cmdTestCaption); };
     const std::size_t mark = r.port.wire().size();
@@ -323,7 +323,7 @@ using test::fill;
 
 TEST(TriodeAnalysis, ResultsUnitsAndPercentages) {
     Rig r;
-    QuickTestSettings& q = r.state.qt;
+    QuickTestSettings& q = r.state.quickTest;
     q.dblQTTIa1Nom = 10;
     q.dblQTTIa2Nom = 1;
     q.dblQTTRaNom = 8;
@@ -370,8 +370,8 @@ TEST(TriodeAnalysis, ResultsUnitsAndPercentages) {
 
 TEST(TriodeAnalysis, OutOfRangeDifferentials) {
     Rig r;
-    r.state.qt.dblQTTRaNom = 8;
-    r.state.qt.dblQTTGmNom = 2;
+    r.state.quickTest.dblQTTRaNom = 8;
+    r.state.quickTest.dblQTTGmNom = 2;
     // Section 1: equal currents at rows 0 and 4; section 2: 500 mA over 2 V of grid.
     const Point points[5] = {
         {225.0, 10.0, 225.0, 10.0, -10.0},  {250.0, 9.0, 250.0, 0.0, -11.0},
@@ -412,7 +412,7 @@ TEST(TriodeAnalysis, RaPercentageOfTheNominalInKohm) {
     };
     for (const Case& c : cases) {
         Rig r;
-        r.state.qt.dblQTTRaNom = c.nominal;
+        r.state.quickTest.dblQTTRaNom = c.nominal;
         const double vaMid = (c.va0 + c.va4) / 2.0;
         const double iaMid = (c.ia0 + c.ia4) / 2.0;
         // Section 2 sees the same points on the screen supply.
@@ -478,7 +478,7 @@ TEST(TriodeReport, WrittenAndAppended) {
     Rig r;
     r.dialogs.fileNames = {"report.txt", "report.txt"};
     r.triode.cmdReport_Click();
-    r.state.qt.chkAppendTriode = true;
+    r.state.quickTest.chkAppendTriode = true;
     r.triode.cmdReport_Click();
     std::ifstream in("report.txt", std::ios::binary);
     std::stringstream s;
@@ -495,7 +495,7 @@ TEST(TriodeWindows, SwitchingToThePentode) {
     r.triode.chkPentode_Click();
     EXPECT_EQ(shown, 1);
     EXPECT_FALSE(r.triode.model.chkPentode);
-    EXPECT_EQ(r.state.qt.intQTtype, 2);
+    EXPECT_EQ(r.state.quickTest.intQTtype, 2);
 }
 
 }  // namespace

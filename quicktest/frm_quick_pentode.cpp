@@ -1,4 +1,4 @@
-#include "quicktest/frm_qt_pentode.h"
+#include "quicktest/frm_quick_pentode.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -91,7 +91,7 @@ frmQTpentode::frmQTpentode(QuickTestContext ctx, std::function<void()> showTriod
     }
     d->setColumnStretch(3, 1);
 
-    QuickTestSettings& q = logic_.context().state.qt;
+    QuickTestSettings& q = logic_.context().state.quickTest;
     QGridLayout* bottom =
         controls({&m.txtTitle, &q.chkAppendPentode, &m.cmdTestCaption, &m.cmdTestEnabled,
                   [this] { logic_.TestButtonUpdate(); }, [this] { logic_.cmdTest_Click(); },

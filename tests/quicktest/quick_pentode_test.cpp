@@ -1,12 +1,12 @@
 // The pentode quick test without its window: screen-group limits, the seven set points, the
 // run against the simulated pentode, the eight differentials and the report.
 
-#include "quicktest/qt_pentode.h"
+#include "quicktest/quick_pentode.h"
 
 #include <gtest/gtest.h>
 
 #include "sim/valve_models.h"
-#include "tests/quicktest/qt_rig.h"
+#include "tests/quicktest/quick_rig.h"
 
 namespace ostrino {
 namespace {
@@ -37,13 +37,13 @@ TEST(PentodeFields, ScreenGroupIsLimitedLikeTheAnode) {
                                 &r.pentode.model.txtVsStep};
         *boxes[c.code - 31] = c.text;
         r.pentode.CheckFields(c.code);
-        EXPECT_DOUBLE_EQ(r.state.qt.dblQTPVs, c.vs) << c.what;
-        EXPECT_NEAR(r.state.qt.dblQTPVsProc, c.vsProc, 1e-9) << c.what;
+        EXPECT_DOUBLE_EQ(r.state.quickTest.dblQTPVs, c.vs) << c.what;
+        EXPECT_NEAR(r.state.quickTest.dblQTPVsProc, c.vsProc, 1e-9) << c.what;
         EXPECT_NEAR(r.pentode.dblVsStep(), c.vsStep, 1e-9) << c.what;
         EXPECT_EQ(r.dialogs.messages.size(), c.warning ? 1u : 0u) << c.what;
         // The anode and the triode settings are left alone.
-        EXPECT_EQ(r.state.qt.dblQTPVa, 250.0) << c.what;
-        EXPECT_EQ(r.state.qt.dblQTTVa2, 250.0) << c.what;
+        EXPECT_EQ(r.state.quickTest.dblQTPVa, 250.0) << c.what;
+        EXPECT_EQ(r.state.quickTest.dblQTTVa2, 250.0) << c.what;
     }
     Rig r;
     r.state.cal.intVersion = 2;
@@ -67,7 +67,7 @@ TEST(PentodeFields, NominalValuesAndTheirOwnMembers) {
         *box = text;
         r.pentode.CheckFields(code);
     }
-    const QuickTestSettings& q = r.state.qt;
+    const QuickTestSettings& q = r.state.quickTest;
     EXPECT_EQ(q.dblQTPIaNom, 48);
     EXPECT_EQ(q.dblQTPIsNom, 300);
     EXPECT_EQ(q.dblQTPRaNom, 38);
@@ -80,7 +80,7 @@ TEST(PentodeFields, NominalValuesAndTheirOwnMembers) {
 
 TEST(PentodeMatrix, SevenPointsAroundTheCentre) {
     Rig r;
-    QuickTestSettings& q = r.state.qt;
+    QuickTestSettings& q = r.state.quickTest;
     q.dblQTPVa = 200;
     q.dblQTPVaProc = 10;  // 20 V
     q.dblQTPVs = 150;
@@ -98,7 +98,7 @@ TEST(PentodeRun, MeasuresAPentode) {
     options.valve = "EL84";
     Rig r(options);
     r.heaterOn();
-    QuickTestSettings& q = r.state.qt;
+    QuickTestSettings& q = r.state.quickTest;
     q.dblQTPVg = -7.3;
     q.dblQTPIaNom = 48;
     q.dblQTPIsNom = 5.5;
@@ -140,7 +140,7 @@ using test::fill;
 
 TEST(PentodeAnalysis, EightDifferentials) {
     Rig r;
-    QuickTestSettings& q = r.state.qt;
+    QuickTestSettings& q = r.state.quickTest;
     q.dblQTPIaNom = 40;
     q.dblQTPRaNom = 40;
     q.dblQTPGmNom = 10;
@@ -214,9 +214,9 @@ TEST(PentodeAnalysis, Mu1NeedsBothRaAndGma) {
     };
     for (const Case& c : cases) {
         Rig r;
-        r.state.qt.dblQTPRaNom = 25;
-        r.state.qt.dblQTPGmNom = 2;
-        r.state.qt.dblQTPMuNom = 50;
+        r.state.quickTest.dblQTPRaNom = 25;
+        r.state.quickTest.dblQTPGmNom = 2;
+        r.state.quickTest.dblQTPMuNom = 50;
         const Point points[7] = {
             {250, c.ia0, 250, 1, -11}, {250, 10, 250, 1, -10},    {250, c.ia2, 250, 1, -9},
             {225, c.ia3, 250, 1, -10}, {275, c.ia4, 250, 1, -10}, {250, 10, 225, 0, -10},
@@ -249,7 +249,7 @@ TEST(PentodeAnalysis, RaPercentageOfTheNominalInKohm) {
     };
     for (const Case& c : cases) {
         Rig r;
-        r.state.qt.dblQTPRaNom = c.nominal;
+        r.state.quickTest.dblQTPRaNom = c.nominal;
         const Point points[7] = {
             {250, 8, 250, 1, -11},       {250, 10, 250, 1, -10},      {250, 12, 250, 1, -9},
             {c.va3, c.ia3, 250, 1, -10}, {c.va4, c.ia4, 250, 1, -10}, {250, 10, 225, 0.5, -10},
@@ -330,14 +330,14 @@ TEST(PentodeReport, Layout) {
 
 TEST(PentodeWindows, SwitchingToTheTriode) {
     Rig r;
-    r.state.qt.intQTtype = 2;
+    r.state.quickTest.intQTtype = 2;
     int shown = 0;
     r.pentode.showTriode = [&] { ++shown; };
     r.pentode.model.chkTriode = true;
     r.pentode.chkTriode_Click();
     EXPECT_EQ(shown, 1);
     EXPECT_FALSE(r.pentode.model.chkTriode);
-    EXPECT_EQ(r.state.qt.intQTtype, 1);
+    EXPECT_EQ(r.state.quickTest.intQTtype, 1);
 }
 
 TEST(PentodeRun, OnlyWithTheHeaterOn) {

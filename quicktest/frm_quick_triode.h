@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "quicktest/qt_triode.h"
-#include "quicktest/qt_window.h"
+#include "quicktest/quick_triode.h"
+#include "quicktest/quick_window.h"
 
 namespace ostrino {
 

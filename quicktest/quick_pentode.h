@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "quicktest/qt_common.h"
+#include "quicktest/quick_common.h"
 
 namespace ostrino {
 

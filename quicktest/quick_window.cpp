@@ -1,4 +1,4 @@
-#include "quicktest/qt_window.h"
+#include "quicktest/quick_window.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -6,7 +6,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "quicktest/qt_common.h"
+#include "quicktest/quick_common.h"
 
 namespace ostrino {
 

@@ -1,4 +1,4 @@
-#include "quicktest/frm_qt_triode.h"
+#include "quicktest/frm_quick_triode.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -72,7 +72,7 @@ frmQTtriode::frmQTtriode(QuickTestContext ctx, std::function<void()> showPentode
     d->addWidget(label("lblMu2", &m.lblMu2), 3, 6);
     d->addWidget(label("lblMu2Proc", &m.lblMu2Proc), 3, 8);
 
-    QuickTestSettings& q = logic_.context().state.qt;
+    QuickTestSettings& q = logic_.context().state.quickTest;
     QGridLayout* bottom =
         controls({&m.txtTitle, &q.chkAppendTriode, &m.cmdTestCaption, &m.cmdTestEnabled,
                   [this] { logic_.TestButtonUpdate(); }, [this] { logic_.cmdTest_Click(); },
