@@ -16,7 +16,7 @@ const std::string kAnalyzeCaption = "Analyze";
 
 frmDist::frmDist(ConsoleState& state, Dialogs& dialogs, std::function<void()> drawPicture,
                  QWidget* parent)
-    : QuickTestWindow(parent),
+    : FormWindow(parent),
       state_(state),
       drawPicture_(std::move(drawPicture)),
       logic_(state, dialogs,
@@ -173,12 +173,12 @@ void frmDist::setOverlayVisible(bool visible) {
 }
 
 void frmDist::showEvent(QShowEvent* event) {
-    QuickTestWindow::showEvent(event);
+    FormWindow::showEvent(event);
     setOverlayVisible(true);
 }
 
 void frmDist::hideEvent(QHideEvent* event) {
-    QuickTestWindow::hideEvent(event);
+    FormWindow::hideEvent(event);
     // A minimised window is still open (and still visible to Qt): the load line stays.
     setOverlayVisible(isVisible());
 }

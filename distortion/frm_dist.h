@@ -6,11 +6,11 @@
 #include <functional>
 
 #include "distortion/dist_analysis.h"
-#include "quicktest/quick_window.h"
+#include "platform/qt/form_window.h"
 
 namespace ostrino {
 
-class frmDist : public QuickTestWindow {
+class frmDist : public FormWindow {
   public:
     // drawPicture redraws the main window's graph. The window deletes itself when closed,
     // so that opening it again starts from the defaults.

@@ -1,108 +1,12 @@
 #include "quicktest/quick_window.h"
 
-#include <QApplication>
-#include <QEvent>
-#include <QFocusEvent>
-#include <QSignalBlocker>
-#include <QVBoxLayout>
+#include <QLabel>
 
 #include "quicktest/quick_common.h"
 
 namespace ostrino {
 
-QuickTestWindow::QuickTestWindow(QWidget* parent) : QWidget(parent, Qt::Window) {}
-
-QLabel* QuickTestWindow::heading(const char* text) {
-    auto* l = new QLabel(text);
-    l->setAlignment(Qt::AlignCenter);
-    QFont f = l->font();
-    f.setBold(true);
-    l->setFont(f);
-    return l;
-}
-
-QLineEdit* QuickTestWindow::entry(const char* name, std::string* text,
-                                  std::function<void()> onCommit) {
-    auto* e = new QLineEdit;
-    e->setObjectName(name);
-    e->setMinimumWidth(e->fontMetrics().horizontalAdvance("-000.00") + 12);
-    entries_.emplace_back(e, text);
-    e->setProperty("entryIndex", static_cast<int>(entryCommits_.size()));
-    entryCommits_.emplace_back([this, e, text, onCommit] { commitEntry(e, text, onCommit); });
-    connect(e, &QLineEdit::returnPressed, this, entryCommits_.back());
-    // Leaving the box commits it even when nothing was typed (a nominal value of 0 is
-    // pointed out every time), which editingFinished does not do.
-    e->installEventFilter(this);
-    return e;
-}
-
-bool QuickTestWindow::eventFilter(QObject* watched, QEvent* event) {
-    // A box's own context menu takes the focus only for as long as it is open; the box keeps
-    // its edit, so that is no commit.
-    if (event->type() == QEvent::FocusOut &&
-        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
-        const QVariant index = watched->property("entryIndex");
-        if (index.isValid() && index.toInt() >= 0 &&
-            index.toInt() < static_cast<int>(entryCommits_.size())) {
-            entryCommits_[static_cast<std::size_t>(index.toInt())]();
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void QuickTestWindow::commitEntry(QLineEdit* e, std::string* text,
-                                  const std::function<void()>& onCommit) {
-    if (refreshing_ || checkingEntry_ || QApplication::activeModalWidget() != nullptr) {
-        return;
-    }
-    *text = e->text().toStdString();
-    checkingEntry_ = true;
-    commit(onCommit);
-    checkingEntry_ = false;
-}
-
-QLabel* QuickTestWindow::label(const char* name, const std::string* text) {
-    auto* l = new QLabel;
-    l->setObjectName(name);
-    l->setMinimumWidth(l->fontMetrics().horizontalAdvance("(kohm)") + 8);
-    labels_.emplace_back(l, text);
-    return l;
-}
-
-QProgressBar* QuickTestWindow::bar(const char* name, const int* value) {
-    auto* b = new QProgressBar;
-    b->setObjectName(name);
-    b->setRange(0, kProgressMax);
-    b->setTextVisible(false);
-    bars_.emplace_back(b, value);
-    return b;
-}
-
-QPushButton* QuickTestWindow::button(const char* name, const std::string* caption,
-                                     std::function<void()> onClick, const bool* enabled) {
-    auto* b = new QPushButton(QString::fromStdString(*caption));
-    b->setObjectName(name);
-    buttons_.push_back({b, caption, enabled});
-    connect(b, &QPushButton::clicked, this, [this, onClick] {
-        if (!refreshing_) {
-            commit(onClick);
-        }
-    });
-    return b;
-}
-
-QCheckBox* QuickTestWindow::check(const char* name, const char* caption, const bool* checked,
-                                  std::function<void(bool)> onToggle) {
-    auto* c = new QCheckBox(caption);
-    c->setObjectName(name);
-    checks_.emplace_back(c, checked);
-    connect(c, &QCheckBox::toggled, this, [this, onToggle](bool on) {
-        if (!refreshing_) {
-            commit([&] { onToggle(on); });
-        }
-    });
-    return c;
-}
+QuickTestWindow::QuickTestWindow(QWidget* parent) : FormWindow(parent) {}
 
 QGroupBox* QuickTestWindow::settingsFrame(std::span<const SettingsRow> rows,
                                           const std::function<void(int)>& checkField) {
@@ -150,7 +54,7 @@ QGroupBox* QuickTestWindow::currentsFrame(std::span<const CurrentRow> rows,
                      r, 1);
         c->addWidget(label(row.meas, row.measText), r, 2);
         c->addWidget(label(row.proc, row.procText), r, 3);
-        c->addWidget(bar(row.bar, row.barValue), r, 4);
+        c->addWidget(bar(row.bar, row.barValue, kProgressMax), r, 4);
         ++r;
     }
     c->setColumnStretch(4, 1);
@@ -199,55 +103,11 @@ QGridLayout* QuickTestWindow::controls(const QuickTestControls& c) {
     return bottom;
 }
 
-void QuickTestWindow::arrange(std::initializer_list<QWidget*> frames, QLayout* bottom) {
-    auto* layout = new QVBoxLayout(this);
-    for (QWidget* frame : frames) {
-        layout->addWidget(frame);
-    }
-    layout->addLayout(bottom);
-}
-
-void QuickTestWindow::commit(const std::function<void()>& action) {
-    action();
-    refreshFromModel();
-}
-
-void QuickTestWindow::refreshFromModel() {
-    refreshing_ = true;
-    for (auto& [edit, text] : entries_) {
-        const QString t = QString::fromStdString(*text);
-        if (edit->text() != t) {
-            edit->setText(t);
-        }
-    }
-    for (auto& [l, text] : labels_) {
-        l->setText(QString::fromStdString(*text));
-    }
-    for (auto& [b, value] : bars_) {
-        b->setValue(*value);
-    }
-    refreshButtons();
-    for (auto& [c, checked] : checks_) {
-        const QSignalBlocker quiet(c);
-        c->setChecked(*checked);
-    }
-    refreshing_ = false;
-}
-
-void QuickTestWindow::refreshButtons() {
-    for (const Button& b : buttons_) {
-        b.widget->setText(QString::fromStdString(*b.caption));
-        if (b.enabled != nullptr) {
-            b.widget->setEnabled(*b.enabled);
-        }
-    }
-}
-
 void QuickTestWindow::runStateChanged() {
     if (testButtonUpdate_) {
         testButtonUpdate_();
     }
-    refreshButtons();
+    FormWindow::runStateChanged();
 }
 
 }  // namespace ostrino
