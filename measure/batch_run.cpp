@@ -11,7 +11,7 @@
 
 #include "common/text_file.h"
 #include "files/data_export.h"
-#include "files/setup_file.h"
+#include "measure/form1_setup.h"
 #include "measure/console_app.h"
 #include "measure/form1_logic.h"
 #include "platform/qt/qt_canvas.h"

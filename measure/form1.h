@@ -18,7 +18,7 @@
 #include "files/frm_cal.h"
 #include "files/frm_pin.h"
 #include "files/frm_save_data.h"
-#include "files/setup_file.h"
+#include "measure/form1_setup.h"
 #include "link/frm_com.h"
 #include "measure/console_app.h"
 #include "measure/form1_logic.h"

@@ -51,7 +51,7 @@ std::unique_ptr<ConsoleState> twoCurves() {
 TEST(FrmSaveData, EachButtonExportsClosesAndTheNextOpeningStartsAfresh) {
     test::ScopedWorkDir dir;
     auto state = twoCurves();
-    Form1Model model;
+    SweepCaptions model;
     test::ScriptedDialogs dialogs;
     dialogs.fileNames = {"list", "block.osd", "stored.osd", "matrix.osd"};
     frmSaveData w(*state, model, dialogs);

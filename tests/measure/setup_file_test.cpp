@@ -1,10 +1,9 @@
-#include "files/setup_file.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "common/text_file.h"
+#include "measure/form1_setup.h"
 #include "plot/graph_settings.h"
 #include "tests/support/console_rig.h"
 #include "tests/support/fake_clock.h"
