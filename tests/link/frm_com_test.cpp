@@ -10,9 +10,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "measure/command_line.h"
-#include "measure/console_app.h"
-#include "measure/form1.h"
+#include "app/ostrino3/command_line.h"
+#include "app/ostrino3/console_app.h"
+#include "app/ostrino3/form1.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_beeper.h"
 #include "tests/support/scoped_work_dir.h"

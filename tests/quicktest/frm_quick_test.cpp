@@ -13,7 +13,7 @@
 #include <QPushButton>
 #include <vector>
 
-#include "measure/form1.h"
+#include "app/ostrino3/form1.h"
 #include "sim/sim_serial_port.h"
 #include "tests/support/assistive_toggle.h"
 #include "tests/support/window_rig.h"

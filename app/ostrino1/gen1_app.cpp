@@ -1,4 +1,4 @@
-#include "console1/gen1_app.h"
+#include "app/ostrino1/gen1_app.h"
 
 #include "platform/qt/qt_serial_port.h"
 #include "sim/instrument_gen1.h"

@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "console1/gen1_app.h"
+#include "app/ostrino1/gen1_app.h"
 #include "console1/gen1_plot.h"
 #include "platform/qt/canvas_view.h"
 

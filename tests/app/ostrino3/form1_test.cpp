@@ -1,7 +1,7 @@
 // The main window offscreen: its controls, and a heater-on / sweep / heater-off cycle
 // against the simulated instrument.
 
-#include "measure/form1.h"
+#include "app/ostrino3/form1.h"
 
 #include <gtest/gtest.h>
 

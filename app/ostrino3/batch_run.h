@@ -2,7 +2,7 @@
 // A whole measurement without a window: open a setup, heater on, sweep, heater off, and
 // write the outputs the command line names.
 
-#include "measure/command_line.h"
+#include "app/ostrino3/command_line.h"
 
 namespace ostrino {
 

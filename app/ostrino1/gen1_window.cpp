@@ -1,4 +1,4 @@
-#include "console1/gen1_window.h"
+#include "app/ostrino1/gen1_window.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

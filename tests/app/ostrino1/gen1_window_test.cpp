@@ -1,6 +1,6 @@
 // The window of Ostrino_1p2, offscreen, on the built-in simulated instrument.
 
-#include "console1/gen1_window.h"
+#include "app/ostrino1/gen1_window.h"
 
 #include <gtest/gtest.h>
 

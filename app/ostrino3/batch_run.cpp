@@ -1,4 +1,4 @@
-#include "measure/batch_run.h"
+#include "app/ostrino3/batch_run.h"
 
 #include <unistd.h>
 
@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "app/ostrino3/console_app.h"
 #include "common/text_file.h"
 #include "files/data_export.h"
-#include "measure/form1_setup.h"
-#include "measure/console_app.h"
 #include "measure/form1_logic.h"
+#include "measure/form1_setup.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_clock.h"
 #include "plot/graph_settings.h"

@@ -1,4 +1,4 @@
-#include "measure/form1.h"
+#include "app/ostrino3/form1.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

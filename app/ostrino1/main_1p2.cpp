@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "console1/gen1_app.h"
-#include "console1/gen1_command_line.h"
-#include "console1/gen1_window.h"
+#include "app/ostrino1/gen1_app.h"
+#include "app/ostrino1/gen1_command_line.h"
+#include "app/ostrino1/gen1_window.h"
 #include "platform/qt/display.h"
 #include "platform/qt/qt_clock.h"
 #include "platform/qt/qt_dialogs.h"

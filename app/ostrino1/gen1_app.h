@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "console1/gen1_command_line.h"
+#include "app/ostrino1/gen1_command_line.h"
 #include "console1/gen1_console.h"
 #include "console1/gen1_state.h"
 #include "platform/clock.h"

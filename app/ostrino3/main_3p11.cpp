@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "app/ostrino3/batch_run.h"
+#include "app/ostrino3/command_line.h"
+#include "app/ostrino3/console_app.h"
+#include "app/ostrino3/form1.h"
 #include "common/numbers.h"
 #include "common/text_file.h"
 #include "files/calibration_file.h"
-#include "measure/batch_run.h"
-#include "measure/command_line.h"
-#include "measure/console_app.h"
-#include "measure/form1.h"
 #include "platform/qt/display.h"
 #include "platform/qt/qt_beeper.h"
 #include "platform/qt/qt_clock.h"

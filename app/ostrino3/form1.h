@@ -14,14 +14,14 @@
 #include <functional>
 #include <memory>
 
+#include "app/ostrino3/console_app.h"
 #include "distortion/frm_dist.h"
 #include "files/frm_cal.h"
 #include "files/frm_pin.h"
 #include "files/frm_save_data.h"
-#include "measure/form1_setup.h"
 #include "link/frm_com.h"
-#include "measure/console_app.h"
 #include "measure/form1_logic.h"
+#include "measure/form1_setup.h"
 #include "platform/qt/canvas_view.h"
 #include "plot/frm_save_plot.h"
 #include "plot/graph_settings.h"

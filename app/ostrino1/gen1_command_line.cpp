@@ -1,4 +1,4 @@
-#include "console1/gen1_command_line.h"
+#include "app/ostrino1/gen1_command_line.h"
 
 #include "sim/valve_models.h"
 

@@ -4,10 +4,10 @@
 
 #include <memory>
 
+#include "app/ostrino3/command_line.h"
 #include "common/console_state.h"
 #include "link/frm_com_model.h"
 #include "link/instrument_link.h"
-#include "measure/command_line.h"
 #include "platform/beeper.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"

@@ -1,4 +1,4 @@
-#include "measure/console_app.h"
+#include "app/ostrino3/console_app.h"
 
 #include "measure/ground_state.h"
 #include "platform/qt/qt_serial_port.h"

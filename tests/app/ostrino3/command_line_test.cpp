@@ -1,4 +1,4 @@
-#include "measure/command_line.h"
+#include "app/ostrino3/command_line.h"
 
 #include <gtest/gtest.h>
 
