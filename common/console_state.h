@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/calibration.h"
+#include "common/distortion_overlay.h"
 #include "common/meas_matrix.h"
 
 namespace ostrino {
@@ -66,16 +67,6 @@ struct GraphSettings {
 
     int intXcol = 4;  // matrix column of the x variable
     std::string strXname = "Control Grid (V)";
-};
-
-// What the distortion window publishes for the graph's load line.
-struct DistortionOverlay {
-    bool visible = false;  // the distortion window is open
-    double dblDistVsupply = 0.0;
-    double dblDistRload = 1.0;  // kohm
-    double dblDistVaMin = 0.0;
-    double dblDistVaMax = 0.0;
-    bool blnError = false;
 };
 
 // The quick-test set points and nominal values; 0 as a nominal value means none given.

@@ -14,12 +14,12 @@ const std::string kAnalyzeCaption = "Analyze";
 
 }  // namespace
 
-frmDist::frmDist(ConsoleState& state, Dialogs& dialogs, std::function<void()> drawPicture,
-                 QWidget* parent)
+frmDist::frmDist(const MeasMatrix& curves, DistortionOverlay& overlay, Dialogs& dialogs,
+                 std::function<void()> drawPicture, QWidget* parent)
     : FormWindow(parent),
-      state_(state),
+      overlay_(overlay),
       drawPicture_(std::move(drawPicture)),
-      logic_(state, dialogs,
+      logic_(curves, overlay, dialogs,
              {drawPicture_,
               [this] {
                   // Stays in front of the main window after the graph redrew.
@@ -163,10 +163,10 @@ frmDist::frmDist(ConsoleState& state, Dialogs& dialogs, std::function<void()> dr
 }
 
 void frmDist::setOverlayVisible(bool visible) {
-    if (state_.dist.visible == visible) {
+    if (overlay_.visible == visible) {
         return;
     }
-    state_.dist.visible = visible;
+    overlay_.visible = visible;
     if (drawPicture_) {
         drawPicture_();
     }

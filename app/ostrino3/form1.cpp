@@ -532,7 +532,7 @@ void Form1::cmdSavePlot_Click() {
 
 void Form1::cmdPinsOn_Click() {
     if (!frmPin_) {
-        frmPin_ = new frmPin(state_, app_.dialogs, this);
+        frmPin_ = new frmPin({state_.intPins, state_.blnPinsForm}, app_.dialogs, this);
     }
     frmPin_->show();
     frmPin_->raise();
@@ -569,7 +569,8 @@ frmQTpentode* Form1::pentodeQuickTestWindow() {
 frmDist* Form1::distortionWindow() {
     if (!frmDist_) {
         frmDist_ = new frmDist(
-            state_, app_.dialogs, [this] { Form1Hooks::call(logic_->hooks.DrawPicture); }, this);
+            state_.dblMeasMatrix, state_.dist, app_.dialogs,
+            [this] { Form1Hooks::call(logic_->hooks.DrawPicture); }, this);
     }
     return frmDist_;
 }
