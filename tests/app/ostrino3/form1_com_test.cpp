@@ -1,7 +1,5 @@
 // The communication window, built offscreen against the in-process simulator.
 
-#include "link/frm_com.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,6 +11,7 @@
 #include "app/ostrino3/command_line.h"
 #include "app/ostrino3/console_app.h"
 #include "app/ostrino3/form1.h"
+#include "link/frm_com.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_beeper.h"
 #include "tests/support/scoped_work_dir.h"
