@@ -63,7 +63,9 @@ void fillSweep(ConsoleState& state, int points) {
 
 void BM_DrawPicture(benchmark::State& bench) {
     ConsoleState state;
-    Form1Model model;
+    // The two parts of the main window's model that the graph reads.
+    struct : SweepCaptions, GraphPaneModel {
+    } model;
     SilentDialogs dialogs;
     GraphSettingsLogic graph(state, model, dialogs);
     QtCanvas canvas(QSize(kGraphWidth, kGraphHeight));

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/calibration.h"
+#include "common/distortion_overlay.h"
 #include "common/meas_matrix.h"
 
 namespace ostrino {
@@ -68,16 +69,6 @@ struct GraphSettings {
     std::string strXname = "Control Grid (V)";
 };
 
-// What the distortion window publishes for the graph's load line.
-struct DistortionOverlay {
-    bool visible = false;  // the distortion window is open
-    double dblDistVsupply = 0.0;
-    double dblDistRload = 1.0;  // kohm
-    double dblDistVaMin = 0.0;
-    double dblDistVaMax = 0.0;
-    bool blnError = false;
-};
-
 // The quick-test set points and nominal values; 0 as a nominal value means none given.
 struct QuickTestSettings {
     int intQTtype = 1;  // 1 triode, 2 pentode
@@ -101,7 +92,7 @@ struct ConsoleState {
     MeasSettings meas;
     GraphSettings graph;
     DistortionOverlay dist;
-    QuickTestSettings qt;
+    QuickTestSettings quickTest;
     std::array<int, 21> intPins{};  // list position of each pin's connection
     bool blnPinsForm = false;       // the pin window is open
 

@@ -46,8 +46,9 @@ DistModel::DistModel() {
     lblFftdB[0].clear();
 }
 
-DistAnalysis::DistAnalysis(ConsoleState& state, Dialogs& dialogs, Hooks hooks)
-    : state_(state), dialogs_(dialogs), hooks_(std::move(hooks)) {}
+DistAnalysis::DistAnalysis(const MeasMatrix& curves, DistortionOverlay& overlay, Dialogs& dialogs,
+                           Hooks hooks)
+    : matrix_(curves), overlay_(overlay), dialogs_(dialogs), hooks_(std::move(hooks)) {}
 
 void DistAnalysis::Form_Load() {
     vsupply_ = kVsupplyDef;
@@ -55,9 +56,9 @@ void DistAnalysis::Form_Load() {
     vgrid_ = kVgridDef;
     vsign_ = kVsignDef;
     model = DistModel{};
-    state_.dist.dblDistVaMin = 0.0;
-    state_.dist.dblDistVaMax = 0.0;
-    state_.dist.blnError = false;
+    overlay_.dblDistVaMin = 0.0;
+    overlay_.dblDistVaMax = 0.0;
+    overlay_.blnError = false;
     publish();
     UpdateMeasFields();
 }
@@ -73,8 +74,8 @@ void DistAnalysis::UpdateMeasFields() {
 }
 
 void DistAnalysis::publish() {
-    state_.dist.dblDistVsupply = vsupply_;
-    state_.dist.dblDistRload = rload_;
+    overlay_.dblDistVsupply = vsupply_;
+    overlay_.dblDistRload = rload_;
 }
 
 void DistAnalysis::ReadFields() {
@@ -155,14 +156,14 @@ void DistAnalysis::clearResults() {
 void DistAnalysis::fail(const std::string& text) {
     dialogs_.message(text);
     clearResults();
-    state_.dist.blnError = true;
+    overlay_.blnError = true;
 }
 
 void DistAnalysis::countCurves() {
     // The measured rows of the current sweep: a marker of at least 1 (rounded), one curve
     // for each run of equal markers. The data never runs on into the stored block.
     measured_.clear();
-    const MeasMatrix& m = state_.dblMeasMatrix;
+    const MeasMatrix& m = matrix_;
     double marker = 0.0;
     for (int row = MeasMatrix::kActual; row < MeasMatrix::kActual + MeasMatrix::kBlockRows; ++row) {
         const double mark = roundHalfEven(m(row, MeasMatrix::Curve));
@@ -291,15 +292,15 @@ void DistAnalysis::buildTransfer() {
         }
         // A difference that is not a number would end the loop as if it had converged.
         if (steps >= 100 || !std::isfinite(d)) {
-            state_.dist.blnError = true;
+            overlay_.blnError = true;
         }
         vg[j] = g;
         ia[j] = SurfaceIa(va, g);
     }
-    if (!state_.dist.blnError && !BuildLinearSpline(vg, ia, transfer_)) {
-        state_.dist.blnError = true;
+    if (!overlay_.blnError && !BuildLinearSpline(vg, ia, transfer_)) {
+        overlay_.blnError = true;
     }
-    if (state_.dist.blnError) {
+    if (overlay_.blnError) {
         clearResults();
         dialogs_.message("Maximum number of itterations exceeded, please save problem and report.");
     }
@@ -353,12 +354,12 @@ void DistAnalysis::showResults() {
     model.lblFftDistTotal = a1 > 0.0 ? fixed(std::sqrt(sum) * 100, 3) : DistModel::kCleared;
     showPower(totalPower, 1, model.lblFftPwrTotal, model.lblFftPwrTotalUnit);
 
-    state_.dist.dblDistVaMin = vsupply_ - transfer(vgrid_ + vsign_) * rload_;
-    state_.dist.dblDistVaMax = vsupply_ - transfer(vgrid_ - vsign_) * rload_;
+    overlay_.dblDistVaMin = vsupply_ - transfer(vgrid_ + vsign_) * rload_;
+    overlay_.dblDistVaMax = vsupply_ - transfer(vgrid_ - vsign_) * rload_;
 }
 
 void DistAnalysis::cmdAnalyze_Click() {
-    state_.dist.blnError = false;
+    overlay_.blnError = false;
     publish();
     countCurves();
     bool tooFew = curves_ < 3 || points_ < 5;
@@ -368,17 +369,17 @@ void DistAnalysis::cmdAnalyze_Click() {
     if (tooFew) {
         fail("At least 3 curves with each 5 points required");
     }
-    if (!state_.dist.blnError) {
+    if (!overlay_.blnError) {
         buildSurface();
     }
-    if (!state_.dist.blnError) {
+    if (!overlay_.blnError) {
         checkSignalAndLoadLine();
     }
-    if (!state_.dist.blnError) {
+    if (!overlay_.blnError) {
         writeDump();
         buildTransfer();
     }
-    if (!state_.dist.blnError) {
+    if (!overlay_.blnError) {
         showResults();
     }
     if (hooks_.Refresh) {

@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "common/console_state.h"
+#include "common/distortion_overlay.h"
+#include "common/meas_matrix.h"
 #include "distortion/numerics.h"
 #include "platform/dialogs.h"
 
@@ -54,7 +55,9 @@ class DistAnalysis {
     static constexpr int kSamples = 16;        // samples of the output waveform per period
     inline static const char* const kDumpFile = "curves.txt";
 
-    DistAnalysis(ConsoleState& state, Dialogs& dialogs, Hooks hooks = {});
+    // Reads the measured curves; publishes the load line in overlay.
+    DistAnalysis(const MeasMatrix& curves, DistortionOverlay& overlay, Dialogs& dialogs,
+                 Hooks hooks = {});
 
     DistModel model;
 
@@ -77,15 +80,15 @@ class DistAnalysis {
     double dblDistVsign() const { return vsign_; }
 
     // What the last analysis found.
-    bool blnError() const { return state_.dist.blnError; }
+    bool blnError() const { return overlay_.blnError; }
     int intDistCurves() const { return curves_; }
     int intDistPoints() const { return points_; }
     double dblDistVaLow() const { return vaLow_; }
     double dblDistVaHigh() const { return vaHigh_; }
     double dblDistVgMin() const { return vgMin_; }
     double dblDistVgMax() const { return vgMax_; }
-    double dblDistVaMin() const { return state_.dist.dblDistVaMin; }
-    double dblDistVaMax() const { return state_.dist.dblDistVaMax; }
+    double dblDistVaMin() const { return overlay_.dblDistVaMin; }
+    double dblDistVaMax() const { return overlay_.dblDistVaMax; }
     // Anode current of the measured surface (NaN before a surface was built).
     double SurfaceIa(double va, double vg) const;
 
@@ -105,7 +108,8 @@ class DistAnalysis {
     void buildTransfer();
     void showResults();
 
-    ConsoleState& state_;
+    const MeasMatrix& matrix_;
+    DistortionOverlay& overlay_;
     Dialogs& dialogs_;
     Hooks hooks_;
 

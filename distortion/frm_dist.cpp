@@ -14,12 +14,12 @@ const std::string kAnalyzeCaption = "Analyze";
 
 }  // namespace
 
-frmDist::frmDist(ConsoleState& state, Dialogs& dialogs, std::function<void()> drawPicture,
-                 QWidget* parent)
-    : QuickTestWindow(parent),
-      state_(state),
+frmDist::frmDist(const MeasMatrix& curves, DistortionOverlay& overlay, Dialogs& dialogs,
+                 std::function<void()> drawPicture, QWidget* parent)
+    : FormWindow(parent),
+      overlay_(overlay),
       drawPicture_(std::move(drawPicture)),
-      logic_(state, dialogs,
+      logic_(curves, overlay, dialogs,
              {drawPicture_,
               [this] {
                   // Stays in front of the main window after the graph redrew.
@@ -163,22 +163,22 @@ frmDist::frmDist(ConsoleState& state, Dialogs& dialogs, std::function<void()> dr
 }
 
 void frmDist::setOverlayVisible(bool visible) {
-    if (state_.dist.visible == visible) {
+    if (overlay_.visible == visible) {
         return;
     }
-    state_.dist.visible = visible;
+    overlay_.visible = visible;
     if (drawPicture_) {
         drawPicture_();
     }
 }
 
 void frmDist::showEvent(QShowEvent* event) {
-    QuickTestWindow::showEvent(event);
+    FormWindow::showEvent(event);
     setOverlayVisible(true);
 }
 
 void frmDist::hideEvent(QHideEvent* event) {
-    QuickTestWindow::hideEvent(event);
+    FormWindow::hideEvent(event);
     // A minimised window is still open (and still visible to Qt): the load line stays.
     setOverlayVisible(isVisible());
 }

@@ -6,16 +6,16 @@
 #include <functional>
 
 #include "distortion/dist_analysis.h"
-#include "quicktest/qt_window.h"
+#include "platform/qt/form_window.h"
 
 namespace ostrino {
 
-class frmDist : public QuickTestWindow {
+class frmDist : public FormWindow {
   public:
     // drawPicture redraws the main window's graph. The window deletes itself when closed,
     // so that opening it again starts from the defaults.
-    frmDist(ConsoleState& state, Dialogs& dialogs, std::function<void()> drawPicture,
-            QWidget* parent);
+    frmDist(const MeasMatrix& curves, DistortionOverlay& overlay, Dialogs& dialogs,
+            std::function<void()> drawPicture, QWidget* parent);
 
     DistAnalysis& logic() { return logic_; }
 
@@ -26,7 +26,7 @@ class frmDist : public QuickTestWindow {
   private:
     void setOverlayVisible(bool visible);
 
-    ConsoleState& state_;
+    DistortionOverlay& overlay_;
     std::function<void()> drawPicture_;
     DistAnalysis logic_;
 };

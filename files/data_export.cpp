@@ -38,14 +38,15 @@ double rounded(double v, int decimals) {
     return Decimals(v, decimals).value_or(v);
 }
 
-void titleLine(PrintWriter& out, const Form1Model& model, const ExportQuantity& q) {
-    out.str(" ").str(model.lblNameVar1).str(" (V)  ").tab(16).str(q.title).endLine();
+void titleLine(PrintWriter& out, const SweepCaptions& captions, const ExportQuantity& q) {
+    out.str(" ").str(captions.lblNameVar1).str(" (V)  ").tab(16).str(q.title).endLine();
 }
 
 // "Vg = -2  V". Curves beyond the stepping values (only a hand-made block has them) get
 // no number.
-void stepLabel(PrintWriter& out, const ConsoleState& state, const Form1Model& model, int curve) {
-    out.str(model.lblNameVar2).str(" = ");
+void stepLabel(PrintWriter& out, const ConsoleState& state, const SweepCaptions& captions,
+               int curve) {
+    out.str(captions.lblNameVar2).str(" = ");
     const auto index = static_cast<std::size_t>(curve - 1);
     if (index < state.meas.dblVar2Values.size()) {
         out.num(rounded(state.meas.dblVar2Values[index], 1));
@@ -77,8 +78,8 @@ CurveCount countCurves(const MeasMatrix& m, int firstRow) {
     return count;
 }
 
-std::optional<std::string> listText(const ConsoleState& state, const Form1Model& model, int option,
-                                    bool addText) {
+std::optional<std::string> listText(const ConsoleState& state, const SweepCaptions& captions,
+                                    int option, bool addText) {
     const ExportQuantity& q = exportQuantity(option);
     const MeasMatrix& m = state.dblMeasMatrix;
     const CurveCount count = countCurves(m, q.firstRow);
@@ -89,14 +90,14 @@ std::optional<std::string> listText(const ConsoleState& state, const Form1Model&
 
     PrintWriter out;
     if (addText) {
-        titleLine(out, model, q);
+        titleLine(out, captions, q);
         out.str(" ").endLine();
     }
     int row = q.firstRow;
     for (int c = 1; c <= count.curves; ++c) {
         if (addText) {
             out.str(" ");
-            stepLabel(out, state, model, c);
+            stepLabel(out, state, captions, c);
             out.endLine();
         }
         for (int k = 0; k < count.points; ++k, ++row) {
@@ -110,8 +111,8 @@ std::optional<std::string> listText(const ConsoleState& state, const Form1Model&
     return out.text();
 }
 
-std::optional<std::string> blockText(const ConsoleState& state, const Form1Model& model, int option,
-                                     bool addText) {
+std::optional<std::string> blockText(const ConsoleState& state, const SweepCaptions& captions,
+                                     int option, bool addText) {
     const ExportQuantity& q = exportQuantity(option);
     const MeasMatrix& m = state.dblMeasMatrix;
     const CurveCount count = countCurves(m, q.firstRow);
@@ -122,10 +123,10 @@ std::optional<std::string> blockText(const ConsoleState& state, const Form1Model
 
     PrintWriter out;
     if (addText) {
-        titleLine(out, model, q);
+        titleLine(out, captions, q);
         for (int c = 1; c <= count.curves; ++c) {
             out.tab(15 * c + 1);
-            stepLabel(out, state, model, c);
+            stepLabel(out, state, captions, c);
         }
         out.str(" ").endLine();
     }
@@ -177,8 +178,8 @@ void Store(ConsoleState& state) {
                 cells.begin() + MeasMatrix::kStored);
 }
 
-DataExport::DataExport(const ConsoleState& state, const Form1Model& model, Dialogs& dialogs)
-    : state_(state), model_(model), dialogs_(dialogs) {}
+DataExport::DataExport(const ConsoleState& state, const SweepCaptions& captions, Dialogs& dialogs)
+    : state_(state), captions_(captions), dialogs_(dialogs) {}
 
 void DataExport::SaveDataList(int option, bool addText) {
     const std::string name = chooseFile();
@@ -202,11 +203,11 @@ void DataExport::SaveMeasMX() {
 }
 
 bool DataExport::saveListTo(const std::string& path, int option, bool addText) {
-    return write(path, listText(state_, model_, option, addText));
+    return write(path, listText(state_, captions_, option, addText));
 }
 
 bool DataExport::saveBlockTo(const std::string& path, int option, bool addText) {
-    return write(path, blockText(state_, model_, option, addText));
+    return write(path, blockText(state_, captions_, option, addText));
 }
 
 bool DataExport::saveMeasMXTo(const std::string& path) {

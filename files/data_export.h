@@ -10,7 +10,7 @@
 
 #include "common/console_state.h"
 #include "common/print_writer.h"
-#include "measure/form1_model.h"
+#include "common/sweep_captions.h"
 #include "platform/dialogs.h"
 
 namespace ostrino {
@@ -39,10 +39,10 @@ CurveCount countCurves(const MeasMatrix& m, int firstRow);
 
 // The file contents, CR LF line ends. The list and block texts are nullopt when the chosen
 // block holds no curve.
-std::optional<std::string> listText(const ConsoleState& state, const Form1Model& model, int option,
-                                    bool addText);
-std::optional<std::string> blockText(const ConsoleState& state, const Form1Model& model, int option,
-                                     bool addText);
+std::optional<std::string> listText(const ConsoleState& state, const SweepCaptions& captions,
+                                    int option, bool addText);
+std::optional<std::string> blockText(const ConsoleState& state, const SweepCaptions& captions,
+                                     int option, bool addText);
 std::string measMatrixText(const MeasMatrix& m);
 
 // One line of the matrix layout: point and curve as plain digits, then the values of the
@@ -54,7 +54,7 @@ void Store(ConsoleState& state);
 
 class DataExport {
   public:
-    DataExport(const ConsoleState& state, const Form1Model& model, Dialogs& dialogs);
+    DataExport(const ConsoleState& state, const SweepCaptions& captions, Dialogs& dialogs);
 
     // The three buttons of the Save Data window: each asks for a file name first.
     void SaveDataList(int option, bool addText);
@@ -71,7 +71,7 @@ class DataExport {
     bool write(const std::string& path, const std::optional<std::string>& text);
 
     const ConsoleState& state_;
-    const Form1Model& model_;
+    const SweepCaptions& captions_;
     Dialogs& dialogs_;
 };
 

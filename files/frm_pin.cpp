@@ -12,8 +12,8 @@
 
 namespace ostrino {
 
-frmPin::frmPin(ConsoleState& state, Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Window), model_(state, dialogs) {
+frmPin::frmPin(PinState pins, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window), model_(pins, dialogs) {
     setObjectName("frmPin");
     setWindowTitle("Pins");
 

@@ -6,7 +6,6 @@
 #include <QWidget>
 #include <array>
 
-#include "common/console_state.h"
 #include "files/pins.h"
 #include "platform/dialogs.h"
 
@@ -14,7 +13,7 @@ namespace ostrino {
 
 class frmPin : public QWidget {
   public:
-    frmPin(ConsoleState& state, Dialogs& dialogs, QWidget* parent = nullptr);
+    frmPin(PinState pins, Dialogs& dialogs, QWidget* parent = nullptr);
 
     // Writes the model into the widgets.
     void refreshFromModel();

@@ -8,9 +8,9 @@
 
 namespace ostrino {
 
-frmSaveData::frmSaveData(ConsoleState& state, const Form1Model& model, Dialogs& dialogs,
+frmSaveData::frmSaveData(ConsoleState& state, const SweepCaptions& captions, Dialogs& dialogs,
                          QWidget* parent)
-    : QWidget(parent, Qt::Window), export_(state, model, dialogs) {
+    : QWidget(parent, Qt::Window), export_(state, captions, dialogs) {
     setObjectName("frmSaveData");
     setWindowTitle("Save Data");
 

@@ -8,15 +8,15 @@
 #include <array>
 
 #include "common/console_state.h"
+#include "common/sweep_captions.h"
 #include "files/data_export.h"
-#include "measure/form1_model.h"
 #include "platform/dialogs.h"
 
 namespace ostrino {
 
 class frmSaveData : public QWidget {
   public:
-    frmSaveData(ConsoleState& state, const Form1Model& model, Dialogs& dialogs,
+    frmSaveData(ConsoleState& state, const SweepCaptions& captions, Dialogs& dialogs,
                 QWidget* parent = nullptr);
 
   protected:

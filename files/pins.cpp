@@ -54,16 +54,15 @@ PinNames parsePinNames(std::string_view content) {
     return names;
 }
 
-FrmPinModel::FrmPinModel(ConsoleState& state, Dialogs& dialogs)
-    : state_(state), dialogs_(dialogs) {}
+FrmPinModel::FrmPinModel(PinState pins, Dialogs& dialogs) : pins_(pins), dialogs_(dialogs) {}
 
 void FrmPinModel::open() {
     LoadPins2();
-    state_.blnPinsForm = true;
+    pins_.blnPinsForm = true;
 }
 
 void FrmPinModel::close() {
-    state_.blnPinsForm = false;
+    pins_.blnPinsForm = false;
 }
 
 void FrmPinModel::LoadPins2() {
@@ -91,27 +90,27 @@ void FrmPinModel::LoadPins2() {
     // A position outside the list shows the blank name; intPins keeps it until the user
     // chooses.
     for (std::size_t i = 0; i < cboPin.size(); ++i) {
-        const int position = state_.intPins[i];
+        const int position = pins_.intPins[i];
         cboPin[i] = position >= 0 && position < kPinNames ? position : 0;
     }
 }
 
 void FrmPinModel::StorePins() {
-    if (!state_.blnPinsForm) {
+    if (!pins_.blnPinsForm) {
         return;
     }
     for (std::size_t i = 0; i < cboPin.size(); ++i) {
-        state_.intPins[i] = cboPin[i];
+        pins_.intPins[i] = cboPin[i];
     }
 }
 
 void FrmPinModel::ClearPins() {
-    if (!state_.blnPinsForm) {
+    if (!pins_.blnPinsForm) {
         return;
     }
     cboPin.fill(0);
     for (std::size_t i = 0; i < cboPin.size(); ++i) {
-        state_.intPins[i] = 0;
+        pins_.intPins[i] = 0;
     }
 }
 

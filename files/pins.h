@@ -9,7 +9,6 @@
 #include <string>
 #include <string_view>
 
-#include "common/console_state.h"
 #include "platform/dialogs.h"
 
 namespace ostrino {
@@ -31,10 +30,16 @@ std::string defaultPinFileText();
 // and all.
 PinNames parsePinNames(std::string_view content);
 
+// What the pin window keeps in the console's lasting state.
+struct PinState {
+    std::array<int, 21>& intPins;  // list position of each pin's connection
+    bool& blnPinsForm;             // the pin window is open
+};
+
 // The pin window's lists and the operations behind them.
 class FrmPinModel {
   public:
-    FrmPinModel(ConsoleState& state, Dialogs& dialogs);
+    FrmPinModel(PinState pins, Dialogs& dialogs);
 
     // The window opens: LoadPins2, then blnPinsForm. Closing clears blnPinsForm.
     void open();
@@ -54,7 +59,7 @@ class FrmPinModel {
     std::array<int, kPinLists> cboPin{};
 
   private:
-    ConsoleState& state_;
+    PinState pins_;
     Dialogs& dialogs_;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 // Setup files (*.oss): one complete working state of the main window — heater supply,
 // measurement, instrument ranges, graph, pins, quick tests and the stored and actual curves.
+// Here the file's text and its parsing; the main window's logic applies what is read.
 //
 // Every value is a whole number (values with decimals × 1000) followed by a label from
 // column 15; the reader goes by the order of the lines. Three marker lines let a file end
@@ -9,14 +10,13 @@
 // input like typed ones: once applied they pass the same limit checks.
 
 #include <array>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/console_state.h"
-#include "measure/form1_logic.h"
+#include "common/limit_fault.h"
 #include "platform/dialogs.h"
 
 namespace ostrino {
@@ -52,7 +52,7 @@ struct SetupData {
     std::string title;
     std::array<int, 21> pins{};
     bool hasQuickTest = false;
-    QuickTestSettings qt;
+    QuickTestSettings quickTest;
     bool hasStored = false;
     std::vector<SetupPoint> stored;
     bool hasActual = false;
@@ -63,44 +63,24 @@ struct SetupData {
     int var2Line = 0;
 };
 
+// The controls of the main window that a setup file keeps besides the settings.
+struct SetupControls {
+    bool measLog = false;
+    bool beep = false;
+    int y1Var = 1, y2Var = 0, y1Marker = 1, y2Marker = 4, y1Line = 1, y2Line = 2;
+    int xScale = 0, y1Scale = 0, y2Scale = 0;
+    std::string degreeText = "3";  // as typed; the file takes a whole number
+    double pmax = 0;
+    bool keepPlot = false, color = true, grid = true;
+    int titlePlacement = 0;  // off, top, in the graph; another value for none of them
+    std::string title;
+};
+
 // The file for the present settings; nullopt (with the reason) when a value cannot be
 // written as a whole number.
-std::optional<std::string> setupFileText(const ConsoleState& state, const Form1Model& model,
+std::optional<std::string> setupFileText(const ConsoleState& state, const SetupControls& controls,
                                          std::string& error);
 // nullopt with "line N: ..." in error when the file cannot be used.
 std::optional<SetupData> parseSetupFile(std::string_view content, std::string& error);
-
-class SetupFile {
-  public:
-    SetupFile(ConsoleState& state, Form1Logic& logic, Dialogs& dialogs);
-
-    // "Save Setup": asks for a name and writes the file.
-    void SaveSetupFile();
-    // "Open Setup": asks for a name, reads the file into the settings and redraws.
-    void OpenSetupFile();
-
-    // Run after a setup has been applied, so that the quick-test windows show its values.
-    std::function<void()> UpdateQuickTestFields;
-
-    // How a value outside its limit is met: corrected, with the message a typed value gets
-    // (the window), or refused, with a message naming the file and the line (the command
-    // line, which must not measure with such a setup).
-    enum class OutOfLimits { Correct, Refuse };
-
-    // Without a dialog (also for the command line). False after a message; with Refuse also
-    // when a value lies outside its limit (the settings then hold the file's values, each
-    // corrected as a typed one would be).
-    bool saveTo(const std::string& path);
-    bool openFrom(const std::string& path, OutOfLimits outOfLimits = OutOfLimits::Correct);
-
-  private:
-    // A value outside its limit: the message and the lines of the file it concerns.
-    using LimitReport = std::function<void(const std::string& message, std::vector<int> lines)>;
-    void apply(const SetupData& d, const LimitReport& report);
-
-    ConsoleState& state_;
-    Form1Logic& logic_;
-    Dialogs& dialogs_;
-};
 
 }  // namespace ostrino

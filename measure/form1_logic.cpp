@@ -37,7 +37,7 @@ void Form1Logic::Form_Load() {
     setup.cboMeasType_Click();
 
     // Quick-test defaults.
-    state_.qt = QuickTestSettings{};
+    state_.quickTest = QuickTestSettings{};
 
     com_.lblStringSend.clear();
     com_.lblStringEcho.clear();

@@ -77,7 +77,7 @@ const YVariable& yVariable(int index) {
     return kYVariables[static_cast<std::size_t>(index)];
 }
 
-GraphSettingsLogic::GraphSettingsLogic(ConsoleState& state, Form1Model& model, Dialogs& dialogs)
+GraphSettingsLogic::GraphSettingsLogic(ConsoleState& state, GraphPaneModel& model, Dialogs& dialogs)
     : state_(state), model_(model), dialogs_(dialogs) {}
 
 void GraphSettingsLogic::UpdateGraphFields() {

@@ -6,8 +6,9 @@
 #include <string>
 
 #include "common/console_state.h"
-#include "measure/form1_model.h"
+#include "common/limit_fault.h"
 #include "platform/dialogs.h"
+#include "plot/graph_pane_model.h"
 
 namespace ostrino {
 
@@ -25,7 +26,9 @@ const YVariable& yVariable(int index);
 
 class GraphSettingsLogic {
   public:
-    GraphSettingsLogic(ConsoleState& state, Form1Model& model, Dialogs& dialogs);
+    GraphSettingsLogic(ConsoleState& state, GraphPaneModel& model, Dialogs& dialogs);
+
+    GraphPaneModel& model() { return model_; }
 
     // The nine range values into their text boxes.
     void UpdateGraphFields();
@@ -48,7 +51,7 @@ class GraphSettingsLogic {
     void fitCurves();
 
     ConsoleState& state_;
-    Form1Model& model_;
+    GraphPaneModel& model_;
     Dialogs& dialogs_;
     std::optional<std::string> reportedDegreeText_;  // the bad degree reported last
 };

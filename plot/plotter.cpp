@@ -65,8 +65,9 @@ bool validBlock(int row) {
 
 }  // namespace
 
-Plotter::Plotter(ConsoleState& state, Form1Model& model, GraphSettingsLogic& graph, Canvas& canvas)
-    : state_(state), model_(model), graph_(graph), canvas_(canvas) {}
+Plotter::Plotter(ConsoleState& state, const SweepCaptions& captions, GraphSettingsLogic& graph,
+                 Canvas& canvas)
+    : state_(state), captions_(captions), model_(graph.model()), graph_(graph), canvas_(canvas) {}
 
 int Plotter::intScale(double dblVal, double dblMin, double dblMax) {
     if (std::isnan(dblVal) || dblVal <= dblMin) {
@@ -244,11 +245,11 @@ void Plotter::Yaxis(const std::string& strYname, double dblYmin, double dblYmax,
 
 void Plotter::DrawLegend() {
     constexpr double x = 1175;
-    if (model_.txtConst2Visible) {
-        canvas_.text(x, 1000, model_.lblNameConst1 + " =");
+    if (captions_.txtConst2Visible) {
+        canvas_.text(x, 1000, captions_.lblNameConst1 + " =");
         canvas_.text(x, 930, numberItem(rounded(state_.meas.dblConst1, 2)));
     }
-    canvas_.text(x, 830, model_.lblNameVar2);
+    canvas_.text(x, 830, captions_.lblNameVar2);
 
     // Only the measured block is listed; a curve of one point gets no entry.
     const MeasMatrix& m = state_.dblMeasMatrix;

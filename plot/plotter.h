@@ -6,8 +6,9 @@
 #include <string>
 
 #include "common/console_state.h"
-#include "measure/form1_model.h"
+#include "common/sweep_captions.h"
 #include "platform/canvas.h"
+#include "plot/graph_pane_model.h"
 #include "plot/graph_settings.h"
 
 namespace ostrino {
@@ -16,7 +17,9 @@ class Plotter {
   public:
     static constexpr int kColourCount = 20;
 
-    Plotter(ConsoleState& state, Form1Model& model, GraphSettingsLogic& graph, Canvas& canvas);
+    // The legend names the sweep with captions; the graph pane is that of graph.
+    Plotter(ConsoleState& state, const SweepCaptions& captions, GraphSettingsLogic& graph,
+            Canvas& canvas);
 
     // The main window's field commit (ProcessFields, which redraws); a press on the graph
     // runs it. May be empty.
@@ -61,7 +64,8 @@ class Plotter {
     void setFontSize(double pointSize, bool bold = false);
 
     ConsoleState& state_;
-    Form1Model& model_;
+    const SweepCaptions& captions_;
+    GraphPaneModel& model_;
     GraphSettingsLogic& graph_;
     Canvas& canvas_;
 };

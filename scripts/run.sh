@@ -18,13 +18,13 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display is available here (DISPLAY is not set), so the window cannot open."
   echo "Measuring the demonstration valve (ECC82 anode characteristics) on the simulated"
   echo "instrument instead; this takes about half a minute (heater ramp and sweep)."
-  (cd "$out" && "$OLDPWD/build/measure/Ostrino_3p11" --simulate \
+  (cd "$out" && "$OLDPWD/build/app/ostrino3/Ostrino_3p11" --simulate \
       --batch "$OLDPWD/examples/demo_ECC82.oss" \
       --save-data demo.osd --save-plot demo.png --save-setup demo.oss)
   echo
   echo "Done. The plot, the data and the setup are in $out:"
   ls -l "$out"
-  echo "On a desktop the same command opens the window; to see it here: xvfb-run -a build/measure/Ostrino_3p11 --simulate"
+  echo "On a desktop the same command opens the window; to see it here: xvfb-run -a build/app/ostrino3/Ostrino_3p11 --simulate"
   exit 0
 fi
-exec build/measure/Ostrino_3p11 "${args[@]}"
+exec build/app/ostrino3/Ostrino_3p11 "${args[@]}"

@@ -23,7 +23,7 @@ RANDOM=$seed
 bash scripts/deps.sh time
 bash scripts/build.sh >/dev/null
 root="$PWD"
-console="$root/build/measure/Ostrino_3p11"
+console="$root/build/app/ostrino3/Ostrino_3p11"
 simulator="$root/build/sim/ostrino-sim"
 out="$root/out/soak"
 rm -rf "$out"

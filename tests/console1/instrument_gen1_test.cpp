@@ -1,5 +1,5 @@
 // The simulated first-generation instrument: echo, commands, esc, and results that decode
-// to its valve's currents; and the command line of Ostrino_1p2.
+// to its valve's currents.
 
 #include "sim/instrument_gen1.h"
 
@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "console1/gen1_command_line.h"
 #include "console1/gen1_protocol.h"
 
 namespace ostrino::sim {
@@ -89,40 +88,3 @@ TEST(InstrumentGen1, ResultDecodesToTheValveCurrents) {
 
 }  // namespace
 }  // namespace ostrino::sim
-
-namespace ostrino::gen1 {
-namespace {
-
-TEST(Gen1CommandLine, SimulateSerialAndMistakes) {
-    struct Case {
-        std::vector<std::string> args;
-        bool simulate;
-        const char* valve;
-        const char* device;
-        bool error;
-    };
-    const Case cases[] = {
-        {{}, false, "", "", false},
-        {{"--simulate"}, true, "", "", false},
-        {{"--simulate=el84"}, true, "el84", "", false},
-        {{"--simulate=6L6"}, true, "6L6", "", true},
-        {{"--serial", "/dev/pts/3"}, false, "", "/dev/pts/3", false},
-        {{"--serial=COM3"}, false, "", "COM3", false},
-        {{"--serial"}, false, "", "", true},
-        {{"--simulate", "--serial", "/dev/ttyUSB0"}, true, "", "/dev/ttyUSB0", true},
-        {{"--ping"}, false, "", "", true},
-    };
-    for (const auto& c : cases) {
-        const CommandLine cl = parseCommandLine(c.args);
-        SCOPED_TRACE(c.args.empty() ? "(none)" : c.args[0]);
-        EXPECT_EQ(!cl.error.empty(), c.error) << cl.error;
-        if (!c.error) {
-            EXPECT_EQ(cl.simulate, c.simulate);
-            EXPECT_EQ(cl.valve, c.valve);
-            EXPECT_EQ(cl.serialDevice, c.device);
-        }
-    }
-}
-
-}  // namespace
-}  // namespace ostrino::gen1

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/console_state.h"
 #include "common/numbers.h"
 #include "common/text_file.h"
 #include "tests/support/scoped_work_dir.h"
@@ -93,7 +94,8 @@ struct Rig {
     ScriptedDialogs dialogs;
     int draws = 0;
     int fronts = 0;
-    DistAnalysis analysis{state, dialogs, {[this] { ++draws; }, [this] { ++fronts; }, {}}};
+    DistAnalysis analysis{
+        state.dblMeasMatrix, state.dist, dialogs, {[this] { ++draws; }, [this] { ++fronts; }, {}}};
 };
 
 const std::vector<double> kGrids = {-8, -7, -6, -5, -4, -3, -2, -1, 0};

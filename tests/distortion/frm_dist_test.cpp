@@ -1,5 +1,6 @@
-// The window "Distortion Analysis" with the main window offscreen, on the simulated
-// instrument: an anode family of the simulated double triode measured and analysed.
+// The window "Distortion Analysis" on its own, offscreen, over a family of curves of a
+// three-halves-law triode: its controls, an analysis, and the load line it publishes while
+// it is open.
 
 #include "distortion/frm_dist.h"
 
@@ -9,104 +10,83 @@
 #include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <cmath>
 
 #include "common/numbers.h"
-#include "tests/support/window_rig.h"
+#include "tests/support/scoped_work_dir.h"
+#include "tests/support/scripted_dialogs.h"
 
 namespace ostrino {
 namespace {
 
-using Window = test::WindowRig;
-
-frmDist* openDistortion(Window& w) {
-    w.child<QPushButton>("cmdDistortion")->click();
-    // The window class has no meta-object of its own, so it is told apart by its C++ type.
-    for (QWidget* child : w.form.findChildren<QWidget*>()) {
-        if (auto* d = dynamic_cast<frmDist*>(child); d != nullptr && d->isVisible()) {
-            return d;
+// Anode characteristics, mu 20: one curve per grid voltage -8..0 V, Va 0..400 V in 10 V.
+MeasMatrix triodeFamily() {
+    MeasMatrix m;
+    int row = 0;
+    for (int curve = 1; curve <= 9; ++curve) {
+        const double vg = curve - 9.0;
+        for (double va = 0; va <= 400; va += 10) {
+            const double drive = vg + va / 20.0;
+            m(row, MeasMatrix::Curve) = curve;
+            m(row, MeasMatrix::Va) = va;
+            m(row, MeasMatrix::Vg) = vg;
+            m(row, MeasMatrix::Ia) = drive > 0 ? 0.2 * std::pow(drive, 1.5) : 0.0;
+            ++row;
         }
     }
-    return nullptr;
+    m(row, MeasMatrix::Curve) = 0;
+    return m;
 }
 
-// Anode characteristics, one curve per grid voltage, measured on the simulated ECC82.
-void measureAnodeFamily(Window& w) {
-    Form1Logic& logic = w.form.logic();
-    logic.model.cboMeasType = 2;  // "I (Va , Vg) with Vs, Vh constant"
-    logic.setup.cboMeasType_Click();
-    logic.model.txtMeasStart = "2";
-    logic.model.txtMeasStop = "300";
-    logic.model.txtMeasNintv = "30";  // steps of 9.93 V
-    logic.model.txtVar2 = "-8 -6 -4 -2 0";
-    logic.setup.ProcessVar2String();
-    logic.setup.ProcessFields();
-    w.form.refreshFromModel();
-    auto* start = w.child<QPushButton>("cmdMeasStart");
-    start->click();  // heater on
-    start->click();  // the sweep
+template <typename T>
+T* child(QWidget* w, const char* name) {
+    T* c = w->findChild<T*>(name);
+    EXPECT_NE(c, nullptr) << name;
+    return c;
 }
 
-TEST(DistortionWindow, OpensOnlyOverAnAnodeVoltageAxis) {
-    Window w;
-    w.dialogs.messages.clear();
-    EXPECT_EQ(openDistortion(w), nullptr);  // the grid sweep of the start
-    EXPECT_EQ(w.dialogs.texts(), std::vector<std::string>{"The x-axis variable must be Va or Vs"});
-    EXPECT_FALSE(w.app.state->dist.visible);
-}
+TEST(DistortionWindowAlone, AnalysesAndPublishesTheLoadLineWhileOpen) {
+    test::ScopedWorkDir dir;
+    const MeasMatrix curves = triodeFamily();
+    DistortionOverlay overlay;
+    test::ScriptedDialogs dialogs;
+    int redraws = 0;
+    QPointer<frmDist> w = new frmDist(
+        curves, overlay, dialogs, [&] { ++redraws; }, nullptr);
+    EXPECT_EQ(w->objectName(), "frmDist");
+    EXPECT_EQ(w->windowTitle(), "Distortion Analysis");
+    EXPECT_FALSE(overlay.visible);
 
-TEST(DistortionWindow, AnalysesTheMeasuredFamilyAndShowsTheLoadLineWhileOpen) {
-    Window w;
-    measureAnodeFamily(w);
-    ASSERT_EQ(w.app.state->dblMeasMatrix(5 * 31 - 1, MeasMatrix::Curve), 5.0);
-    w.dialogs.messages.clear();
+    w->show();
+    EXPECT_TRUE(overlay.visible);
+    EXPECT_GE(redraws, 1);
+    EXPECT_EQ(child<QLabel>(w, "lblGain")->text(), "- - -");
 
-    frmDist* dist = openDistortion(w);
-    ASSERT_NE(dist, nullptr);
-    EXPECT_TRUE(dist->isVisible());
-    EXPECT_EQ(dist->windowTitle(), "Distortion Analysis");
-    EXPECT_TRUE(w.app.state->dist.visible);
-    EXPECT_EQ(w.child<QLabel>(dist, "lblGain")->text(), "- - -");
-
-    // A 10 kohm load on 300 V, biased at -4 V with a 2 V signal.
-    auto* rload = w.child<QLineEdit>(dist, "txtRload");
-    rload->setText("10.0");
+    // 10 kohm on 300 V, biased at -4 V, 2 V of signal.
+    auto* rload = child<QLineEdit>(w, "txtRload");
+    rload->setText("10");
     Q_EMIT rload->returnPressed();
-    EXPECT_EQ(w.app.state->dist.dblDistRload, 10);
-    EXPECT_EQ(rload->text(), "10.0");  // a value within its limits stays as typed
-    w.child<QLineEdit>(dist, "txtVsign")->setText("2");
-    w.child<QPushButton>(dist, "cmdAnalyze")->click();
-    ASSERT_TRUE(w.dialogs.messages.empty()) << w.dialogs.texts()[0];
-    EXPECT_FALSE(w.app.state->dist.blnError);
-
-    const auto shown = [&](const char* name) {
-        return parseNumber(w.child<QLabel>(dist, name)->text().toStdString()).value_or(NAN);
-    };
-    const double ia = shown("lblIaDC");
-    const double va = shown("lblVaDC");
-    EXPECT_GT(ia, 1);
-    EXPECT_NEAR(va, 300 - 10 * ia, 0.06);  // both shown to 2 decimals
-    const double gain = shown("lblGain");
+    EXPECT_EQ(overlay.dblDistRload, 10);
+    child<QLineEdit>(w, "txtVsign")->setText("2");
+    child<QPushButton>(w, "cmdAnalyze")->click();
+    ASSERT_TRUE(dialogs.messages.empty()) << dialogs.texts()[0];
+    EXPECT_FALSE(overlay.blnError);
+    const double gain =
+        parseNumber(child<QLabel>(w, "lblGain")->text().toStdString()).value_or(NAN);
     EXPECT_GT(gain, 5);
-    EXPECT_LT(gain, 17);  // below the valve's amplification factor
-    EXPECT_GT(shown("lblFftDist_1"), shown("lblFftDist_3"));
-    EXPECT_LT(w.app.state->dist.dblDistVaMin, va);
-    EXPECT_GT(w.app.state->dist.dblDistVaMax, va);
+    EXPECT_LT(gain, 20);  // below the amplification factor
+    EXPECT_LT(overlay.dblDistVaMin, overlay.dblDistVaMax);
 
-    // Minimising: the window system sends a hide event while the window stays open.
+    // Minimised it stays open; closed it takes the load line off and deletes itself.
     QHideEvent minimised;
-    QApplication::sendEvent(dist, &minimised);
-    EXPECT_TRUE(w.app.state->dist.visible);
-
-    // Closing the window takes the load line off the graph; opening it again starts from
-    // the defaults.
-    dist->close();
-    QApplication::processEvents();
-    EXPECT_FALSE(w.app.state->dist.visible);
-    frmDist* again = openDistortion(w);
-    ASSERT_NE(again, nullptr);
-    EXPECT_EQ(w.child<QLineEdit>(again, "txtRload")->text(), "1.5");
-    EXPECT_EQ(w.child<QLabel>(again, "lblGain")->text(), "- - -");
+    QApplication::sendEvent(w, &minimised);
+    EXPECT_TRUE(overlay.visible);
+    w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(overlay.visible);
+    EXPECT_TRUE(w.isNull());
 }
 
 }  // namespace

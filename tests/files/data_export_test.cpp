@@ -40,8 +40,8 @@ std::unique_ptr<ConsoleState> vaSweep() {
     return s;
 }
 
-Form1Model vaModel() {
-    Form1Model model;
+SweepCaptions vaModel() {
+    SweepCaptions model;
     model.lblNameVar1 = "Va";
     model.lblNameVar2 = "Vg";
     return model;
@@ -94,10 +94,10 @@ TEST(DataExport, EachQuantityIsRoundedAndWrittenInTheFileForm) {
         s->graph.intXcol = MeasMatrix::Vg;
         fill(s->dblMeasMatrix, c.row, {{1, 0, 0, 0, 1e9, 0, 0}});  // 1e9: too large as well
         s->dblMeasMatrix(c.row, c.column) = c.value;
-        EXPECT_EQ(listText(*s, Form1Model{}, c.option, false),
+        EXPECT_EQ(listText(*s, SweepCaptions{}, c.option, false),
                   " 1000000000   " + c.item + "\r\n \r\n")
             << c.option;
-        EXPECT_EQ(listText(*s, Form1Model{}, c.option, true)
+        EXPECT_EQ(listText(*s, SweepCaptions{}, c.option, true)
                       .value()
                       .rfind(" Vg (V)        " + c.title + "\r\n", 0),
                   0u)
@@ -159,14 +159,14 @@ TEST(DataExport, BlockColumnsFollowTheCurvesAndAWideSweptValueWraps) {
     fill(s->dblMeasMatrix, 0,
          {{1, -1, 0, 0, -5, 0, 0}, {2, -2, 0, 0, -5, 0, 0}, {3, -3, 0, 0, -5, 0, 0}});
     // Labels from columns 16, 31 and 46; the values' signs in columns 15, 30 and 45.
-    EXPECT_EQ(blockText(*s, Form1Model{}, 0, true),
+    EXPECT_EQ(blockText(*s, SweepCaptions{}, 0, true),
               " Vg (V)        Ia (mA)\r\n"
               "               Va =  100  V   Va =  150  V   Va =  200  V \r\n"
               "-5            -1             -2             -3  \r\n");
 
     // A swept value printed 13 characters wide ends the line before the first value.
     fill(s->dblMeasMatrix, 0, {{1, 1, 0, 0, 1000000.25, 0, 0}, {1, 1, 0, 0, 10000000.25, 0, 0}});
-    EXPECT_EQ(blockText(*s, Form1Model{}, 0, false),
+    EXPECT_EQ(blockText(*s, SweepCaptions{}, 0, false),
               " 1000000.25    1  \r\n 10000000.25   \r\n               1  \r\n");
 }
 
@@ -194,7 +194,7 @@ TEST(DataExport, MatrixLinesNumberPointsAndCurvesInFileOrder) {
 TEST(DataExport, FileDialogMessagesAndFailedWrites) {
     test::ScopedWorkDir dir;
     auto s = vaSweep();
-    const Form1Model model = vaModel();
+    const SweepCaptions model = vaModel();
     test::ScriptedDialogs dialogs;
     DataExport exporter(*s, model, dialogs);
 

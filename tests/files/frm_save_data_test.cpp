@@ -51,7 +51,7 @@ std::unique_ptr<ConsoleState> twoCurves() {
 TEST(FrmSaveData, EachButtonExportsClosesAndTheNextOpeningStartsAfresh) {
     test::ScopedWorkDir dir;
     auto state = twoCurves();
-    Form1Model model;
+    SweepCaptions model;
     test::ScriptedDialogs dialogs;
     dialogs.fileNames = {"list", "block.osd", "stored.osd", "matrix.osd"};
     frmSaveData w(*state, model, dialogs);
@@ -101,7 +101,7 @@ TEST(FrmPin, OpeningFillsTheListsAndChoicesReachThePins) {
     auto state = std::make_unique<ConsoleState>();
     state->intPins[0] = 1;
     test::ScriptedDialogs dialogs;
-    frmPin w(*state, dialogs);
+    frmPin w({state->intPins, state->blnPinsForm}, dialogs);
     EXPECT_EQ(w.windowTitle(), "Pins");
     EXPECT_EQ(child<QGroupBox>(&w, "fraConnections")->title(), "Connections");
     EXPECT_EQ(child<QLabel>(&w, "lblPin_0")->text(), "TOP");

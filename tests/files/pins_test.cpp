@@ -7,6 +7,7 @@
 #include <memory>
 #include <sstream>
 
+#include "common/console_state.h"
 #include "tests/support/scoped_work_dir.h"
 #include "tests/support/scripted_dialogs.h"
 
@@ -23,7 +24,7 @@ TEST(Pins, MissingPinFileIsCreatedOnceWithTheDefaultNames) {
     test::ScopedWorkDir dir;
     auto state = std::make_unique<ConsoleState>();
     test::ScriptedDialogs dialogs;
-    FrmPinModel model(*state, dialogs);
+    FrmPinModel model({state->intPins, state->blnPinsForm}, dialogs);
     model.open();
     EXPECT_EQ(contents(kPinFile),
               "\r\nanode\r\nscreen\r\ngrid\r\ncathode\r\nH1 (int)\r\nH2 (int)\r\nH1 (ext)\r\n"
@@ -74,7 +75,7 @@ TEST(Pins, ChoicesStoreAllThirteenPinsOnlyWhileTheWindowIsOpen) {
     test::ScopedWorkDir dir;
     auto state = std::make_unique<ConsoleState>();
     test::ScriptedDialogs dialogs;
-    FrmPinModel model(*state, dialogs);
+    FrmPinModel model({state->intPins, state->blnPinsForm}, dialogs);
     state->intPins[0] = 3;
     state->intPins[1] = 15;  // outside the list
     state->intPins[2] = -1;

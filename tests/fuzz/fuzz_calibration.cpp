@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "files/calibration_file.h"
-#include "tests/fuzz/fuzz_support.h"
+#include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace ostrino;

@@ -1,12 +1,13 @@
 // The pin-name file "pins.oss", read by the pin window from the working folder.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "files/pins.h"
-#include "tests/fuzz/fuzz_support.h"
+#include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace ostrino;
@@ -20,9 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     fuzz::writeScratchFile(kPinFile, content);
-    ConsoleState state;
+    std::array<int, 21> intPins{};
+    bool blnPinsForm = false;
     fuzz::CountingDialogs dialogs;
-    FrmPinModel pins(state, dialogs);
+    FrmPinModel pins(PinState{intPins, blnPinsForm}, dialogs);
     pins.open();
     fuzz::require(pins.names == parsed);
     for (int i = 0; i < kPinLists; ++i) {

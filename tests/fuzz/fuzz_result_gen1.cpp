@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "console1/gen1_protocol.h"
-#include "tests/fuzz/fuzz_support.h"
+#include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace ostrino;

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "fuzz/fuzz_support.h"
 #include "link/command_strings.h"
 #include "link/instrument_link.h"
-#include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace ostrino;

@@ -9,11 +9,12 @@
 
 #include "distortion/dist_analysis.h"
 #include "files/setup_file.h"
+#include "fuzz/fuzz_support.h"
 #include "link/instrument_link.h"
 #include "measure/form1_logic.h"
+#include "measure/form1_setup.h"
 #include "plot/graph_settings.h"
 #include "plot/plotter.h"
-#include "tests/fuzz/fuzz_support.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     console.plotter.DrawPicture();
 
     // What "Distortion" and "Analyze" make of the curves, with the window's defaults.
-    DistAnalysis analysis(console.state, console.dialogs,
+    DistAnalysis analysis(console.state.dblMeasMatrix, console.state.dist, console.dialogs,
                           {[&console] { console.plotter.DrawPicture(); }, {}, {}});
     analysis.Form_Load();
     console.state.dist.visible = true;

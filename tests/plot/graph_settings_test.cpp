@@ -83,7 +83,7 @@ class GraphSettingsTest : public ::testing::Test {
     double fitMark() const { return state.dblMeasMatrix(MeasMatrix::kFit, MeasMatrix::Curve); }
 
     ConsoleState state;
-    Form1Model model;
+    GraphPaneModel model;
     test::ScriptedDialogs dialogs;
     GraphSettingsLogic logic{state, model, dialogs};
 };

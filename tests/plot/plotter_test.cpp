@@ -44,7 +44,9 @@ struct Rig {
     }
 
     ConsoleState state;
-    Form1Model model;
+    // The two parts of the main window's model that the graph reads.
+    struct : SweepCaptions, GraphPaneModel {
+    } model;
     test::ScriptedDialogs dialogs;
     GraphSettingsLogic graph{state, model, dialogs};
     test::RecordingCanvas canvas;

@@ -6,8 +6,8 @@
 
 #include <QWidget>
 
-#include "measure/console_app.h"
-#include "measure/form1.h"
+#include "app/ostrino3/console_app.h"
+#include "app/ostrino3/form1.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_beeper.h"
 #include "tests/support/scoped_work_dir.h"
