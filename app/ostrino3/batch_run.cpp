@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ostrino3/console_app.h"
 #include "app/ostrino3/distortion_run.h"
+#include "app/ostrino3/headless_console.h"
 #include "common/text_file.h"
 #include "files/data_export.h"
 #include "measure/form1_logic.h"
@@ -23,11 +23,6 @@
 namespace ostrino {
 
 namespace {
-
-class SilentBeeper : public Beeper {
-  public:
-    void beep(int, int) override {}
-};
 
 int countRows(const MeasMatrix& m, bool measuredOnly) {
     int n = 0;
@@ -44,22 +39,16 @@ int countRows(const MeasMatrix& m, bool measuredOnly) {
 }  // namespace
 
 int runBatch(const CommandLine& cl) {
-    QtClock clock;
-    HeadlessDialogs dialogs;
-    SilentBeeper beeper;
-    ConsoleApp app(cl, clock, dialogs, beeper);
-    ConsoleState& state = *app.state;
-    Form1Logic logic(state, app.com, app.link, clock, dialogs, beeper);
-    GraphSettingsLogic graph(state, logic.model, dialogs);
+    HeadlessConsole console(cl);
+    ConsoleState& state = console.state;
+    HeadlessDialogs& dialogs = console.dialogs;
+    ConsoleApp& app = console.app;
+    Form1Logic& logic = console.logic;
+    SetupFile& setup = console.setup;
     QtCanvas canvas;
-    Plotter plotter(state, logic.model, graph, canvas);
-    SetupFile setup(state, logic, dialogs);
+    Plotter plotter(state, logic.model, console.graph, canvas);
 
     const bool progress = isatty(STDERR_FILENO) != 0;
-    logic.hooks.UpdateGraphFields = [&] { graph.UpdateGraphFields(); };
-    logic.hooks.ReadGraphFields = [&] { graph.ReadGraphFields(); };
-    logic.hooks.CheckGraphFields = [&] { graph.CheckGraphFields(); };
-    logic.hooks.CorrectGraphFault = [&] { return graph.correctFirstGraphFault(); };
     logic.hooks.DrawPicture = [&] {
         plotter.DrawPicture();
         if (progress && state.intMeasStat == kMeasuring) {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/ostrino3/console_app.h"
+#include "app/ostrino3/headless_console.h"
 #include "measure/form1_setup.h"
 #include "platform/qt/qt_clock.h"
 #include "plot/graph_settings.h"
@@ -27,11 +27,6 @@ class CountingDialogs : public Dialogs {
 
   private:
     Dialogs& inner_;
-};
-
-class SilentBeeper : public Beeper {
-  public:
-    void beep(int, int) override {}
 };
 
 // "caption: value unit", without the blanks a cleared label carries.
@@ -102,17 +97,11 @@ std::optional<std::vector<std::string>> analyzeDistortion(
 }
 
 int runDistortion(const CommandLine& cl) {
-    QtClock clock;
-    HeadlessDialogs dialogs;
-    SilentBeeper beeper;
-    ConsoleApp app(cl, clock, dialogs, beeper);
-    ConsoleState& state = *app.state;
-    Form1Logic logic(state, app.com, app.link, clock, dialogs, beeper);
-    GraphSettingsLogic graph(state, logic.model, dialogs);
-    logic.hooks.UpdateGraphFields = [&] { graph.UpdateGraphFields(); };
-    logic.hooks.ReadGraphFields = [&] { graph.ReadGraphFields(); };
-    logic.hooks.CheckGraphFields = [&] { graph.CheckGraphFields(); };
-    SetupFile setup(state, logic, dialogs);
+    HeadlessConsole console(cl);
+    ConsoleState& state = console.state;
+    HeadlessDialogs& dialogs = console.dialogs;
+    Form1Logic& logic = console.logic;
+    SetupFile& setup = console.setup;
 
     const auto settings = splitDistortionSettings(cl.distortion);
     logic.Form_Load();
