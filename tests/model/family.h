@@ -40,7 +40,7 @@ inline double quantiseGrid(double v) {
     return std::round(v * 1023.0 / 50.0) * 50.0 / 1023.0;
 }
 
-struct FamilySpec {
+struct FamilyRecipe {
     std::vector<double> grids;  // one curve per grid voltage
     double vaFrom = 2.0;        // anode sweep
     double vaTo = 300.0;
@@ -52,21 +52,21 @@ struct FamilySpec {
 
 // Anode characteristics (Va swept, one curve per grid voltage) of the model.
 inline model::PointSet makeFamily(model::ModelKind kind, const std::vector<double>& parameters,
-                                  const FamilySpec& spec) {
-    std::mt19937 rng(spec.seed);
+                                  const FamilyRecipe& recipe) {
+    std::mt19937 rng(recipe.seed);
     std::normal_distribution<double> gauss(0.0, 1.0);
     model::PointSet points;
-    for (std::size_t c = 0; c < spec.grids.size(); ++c) {
-        for (int k = 0; k < spec.pointsPerCurve; ++k) {
+    for (std::size_t c = 0; c < recipe.grids.size(); ++c) {
+        for (int k = 0; k < recipe.pointsPerCurve; ++k) {
             model::MeasuredPoint p;
             p.curve = static_cast<int>(c) + 1;
-            p.va = quantiseAnode(spec.vaFrom +
-                                 k * (spec.vaTo - spec.vaFrom) / (spec.pointsPerCurve - 1));
-            p.vs = quantiseAnode(spec.screen);
-            p.vg = quantiseGrid(spec.grids[c]);
+            p.va = quantiseAnode(recipe.vaFrom +
+                                 k * (recipe.vaTo - recipe.vaFrom) / (recipe.pointsPerCurve - 1));
+            p.vs = quantiseAnode(recipe.screen);
+            p.vg = quantiseGrid(recipe.grids[c]);
             const model::ModelCurrents i = model::modelCurrents(kind, parameters, p.va, p.vs, p.vg);
-            p.ia = quantiseCurrent(i.anode * (1.0 + spec.noise * gauss(rng)));
-            p.is = quantiseCurrent(i.screen * (1.0 + spec.noise * gauss(rng)));
+            p.ia = quantiseCurrent(i.anode * (1.0 + recipe.noise * gauss(rng)));
+            p.is = quantiseCurrent(i.screen * (1.0 + recipe.noise * gauss(rng)));
             points.push_back(p);
         }
     }

@@ -9,7 +9,7 @@
 namespace ostrino::model {
 namespace {
 
-using test::FamilySpec;
+using test::FamilyRecipe;
 using test::makeFamily;
 
 // Largest difference between two models over the points, in mA.
@@ -49,13 +49,13 @@ TEST(Fit, RecoversTheParametersOfAFamilyMadeByTheModel) {
         const char* name;
         ModelKind kind;
         std::vector<double> truth;
-        FamilySpec spec;
+        FamilyRecipe recipe;
         Weighting weighting;
         std::vector<double> tolerance;  // relative, per parameter; kvb only shapes the corner
     };
     const std::vector<double> ecc83{100.0, 1.4, 1060.0, 600.0, 300.0};
     const std::vector<double> koren{0.01, 0.01, 0.03, 0.05, 0.3};
-    const FamilySpec smallSignal{{0, -0.5, -1, -1.5, -2, -2.5, -3}};
+    const FamilyRecipe smallSignal{{0, -0.5, -1, -1.5, -2, -2.5, -3}};
     const std::vector<Case> cases{
         {"ECC83", ModelKind::KorenTriode, ecc83, smallSignal, Weighting::Absolute, koren},
         {"ECC83, relative", ModelKind::KorenTriode, ecc83, smallSignal, Weighting::Relative, koren},
@@ -80,7 +80,7 @@ TEST(Fit, RecoversTheParametersOfAFamilyMadeByTheModel) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const PointSet points = makeFamily(c.kind, c.truth, c.spec);
+        const PointSet points = makeFamily(c.kind, c.truth, c.recipe);
         const FitResult fit = fitModel(c.kind, points, {c.weighting, RobustLoss::Cauchy});
         ASSERT_TRUE(fit.ok) << fit.message;
         ASSERT_EQ(fit.parameters.size(), c.truth.size());
@@ -92,7 +92,7 @@ TEST(Fit, RecoversTheParametersOfAFamilyMadeByTheModel) {
         EXPECT_LT(fit.errors.rmsPercent, 0.1);
         EXPECT_LT(largestDifference(c.kind, fit.parameters, c.truth, points),
                   0.005 * fit.errors.largestCurrentMa);
-        EXPECT_EQ(fit.errors.curves.size(), c.spec.grids.size());
+        EXPECT_EQ(fit.errors.curves.size(), c.recipe.grids.size());
     }
 }
 

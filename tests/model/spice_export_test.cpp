@@ -54,9 +54,9 @@ TEST(Spice, NgspiceReproducesTheModelAtTheMeasuredSetPoints) {
     struct Case {
         ModelKind kind;
         std::vector<double> truth;
-        test::FamilySpec spec;
+        test::FamilyRecipe recipe;
     };
-    const test::FamilySpec triode{{0, -1, -2, -3}, 2.0, 300.0, 16};
+    const test::FamilyRecipe triode{{0, -1, -2, -3}, 2.0, 300.0, 16};
     const std::vector<Case> cases{
         {ModelKind::KorenTriode, {100.0, 1.4, 1060.0, 600.0, 300.0}, triode},
         {ModelKind::DempwolfTriode, {2.242e-3, 3.4, 103.2, 1.26}, triode},
@@ -68,7 +68,7 @@ TEST(Spice, NgspiceReproducesTheModelAtTheMeasuredSetPoints) {
     for (const Case& c : cases) {
         const ModelInfo& info = modelInfo(c.kind);
         SCOPED_TRACE(info.title);
-        const PointSet points = test::makeFamily(c.kind, c.truth, c.spec);
+        const PointSet points = test::makeFamily(c.kind, c.truth, c.recipe);
         const FitResult fit = fitModel(c.kind, points);
         ASSERT_TRUE(fit.ok) << fit.message;
         const ModelRecord record = makeRecord(fit, points, "Test valve", "today");
