@@ -61,6 +61,10 @@ stop_sim() {
   kill "$1" 2>/dev/null || true
   wait "$1" 2>/dev/null || true
 }
+# No simulator outlives the script, whatever ends it.
+sim_pid=""
+clean_pid=""
+trap 'for p in $sim_pid $clean_pid; do kill "$p" 2>/dev/null || true; done' EXIT
 
 # The runs that get a fault: a tenth of them, chosen at random.
 faulty_count=$(((runs + 5) / 10))
