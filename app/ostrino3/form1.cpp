@@ -4,6 +4,8 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QMenu>
+#include <QMenuBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -76,6 +78,10 @@ Form1::Form1(ConsoleApp& app, QWidget* parent)
     leftLayout->addWidget(buildCurveFrame());
     leftLayout->addStretch(1);
     setCentralWidget(controlsBesideGraph(left, picScreen_, buildGraphFrame()));
+
+    // Our own tools live in a menu bar of their own, never between the set-up controls.
+    toolsMenu_ = menuBar()->addMenu("&Tools");
+    toolsMenu_->setObjectName("menuTools");
 
     Form1Hooks& hooks = logic_->hooks;
     hooks.Refresh = [this] { refreshFromModel(); };

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -54,6 +55,8 @@ class Form1 : public QMainWindow {
     Plotter& plotter() { return *plotter_; }
     frmCom* communicationWindow() { return frmCom_; }
     frmCal* calibrationWindow() { return frmCal_; }
+    // The "Tools" menu of the menu bar: the windows that go beyond the measurement itself.
+    QMenu* toolsMenu() { return toolsMenu_; }
 
     // Widgets from the model and the state, with their signals blocked.
     void refreshFromModel();
@@ -77,6 +80,7 @@ class Form1 : public QMainWindow {
 
     ConsoleApp& app_;
     std::unique_ptr<Form1Logic> logic_;
+    QMenu* toolsMenu_ = nullptr;
     Form1Model& model_;
     ConsoleState& state_;
     bool refreshing_ = false;
