@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "link/instrument_link.h"
+#include "measure/console_views.h"
 #include "platform/qt/qt_canvas.h"
 #include "plot/plotter.h"
 #include "sim/instrument.h"
@@ -67,9 +68,9 @@ void BM_DrawPicture(benchmark::State& bench) {
     struct : SweepCaptions, GraphPaneModel {
     } model;
     SilentDialogs dialogs;
-    GraphSettingsLogic graph(state, model, dialogs);
+    GraphSettingsLogic graph(graphSources(state), model, dialogs);
     QtCanvas canvas(QSize(kGraphWidth, kGraphHeight));
-    Plotter plotter(state, model, graph, canvas);
+    Plotter plotter(model, graph, canvas);
 
     state.blnLoaded = true;
     state.meas.intMeasType = 2;

@@ -77,11 +77,12 @@ const YVariable& yVariable(int index) {
     return kYVariables[static_cast<std::size_t>(index)];
 }
 
-GraphSettingsLogic::GraphSettingsLogic(ConsoleState& state, GraphPaneModel& model, Dialogs& dialogs)
-    : state_(state), model_(model), dialogs_(dialogs) {}
+GraphSettingsLogic::GraphSettingsLogic(const GraphSources& sources, GraphPaneModel& model,
+                                       Dialogs& dialogs)
+    : in_(sources), model_(model), dialogs_(dialogs) {}
 
 void GraphSettingsLogic::UpdateGraphFields() {
-    const GraphSettings& g = state_.graph;
+    const GraphSettings& g = in_.graph;
     model_.txtXmin = numberText(g.dblXmin);
     model_.txtXmax = numberText(g.dblXmax);
     model_.txtXmajor = std::to_string(g.intXmajor);
@@ -105,7 +106,7 @@ void GraphSettingsLogic::ReadGraphFields() {
         }
     };
 
-    GraphSettings& g = state_.graph;
+    GraphSettings& g = in_.graph;
     readDouble("X-min", model_.txtXmin, g.dblXmin);
     readDouble("X-max", model_.txtXmax, g.dblXmax);
     readInteger("X-major", model_.txtXmajor, g.intXmajor);
@@ -127,7 +128,7 @@ void GraphSettingsLogic::CheckGraphFields() {
 std::optional<LimitFault> GraphSettingsLogic::correctFirstGraphFault() {
     using S = CheckedSetting;
     static constexpr double kYmaxLimit = 1000.0;
-    GraphSettings& g = state_.graph;
+    GraphSettings& g = in_.graph;
     const auto fault = [](std::string message, std::vector<CheckedSetting> settings) {
         return std::optional<LimitFault>{LimitFault{std::move(message), std::move(settings)}};
     };
@@ -199,7 +200,7 @@ std::optional<LimitFault> GraphSettingsLogic::correctFirstGraphFault() {
 }
 
 void GraphSettingsLogic::resolveRanges() {
-    GraphSettings& g = state_.graph;
+    GraphSettings& g = in_.graph;
     const YVariable& y1 = yVariable(model_.cboY1Var);
     const YVariable& y2 = yVariable(model_.cboY2Var);
 
@@ -210,18 +211,17 @@ void GraphSettingsLogic::resolveRanges() {
     model_.y2ControlsEnabled = y2.blockRow >= 0;
 
     // 2. The fit, over the x range that stood before this redraw.
-    const MeasMatrix& m = state_.dblMeasMatrix;
+    const MeasMatrix& m = in_.matrix;
     if (m(MeasMatrix::kActual, MeasMatrix::Curve) != -1.0 &&
-        (showsFit(model_.cboY1Var) || showsFit(model_.cboY2Var)) &&
-        state_.intMeasStat != kMeasuring) {
+        (showsFit(model_.cboY1Var) || showsFit(model_.cboY2Var)) && in_.measState != kMeasuring) {
         fitCurves();
     }
 
     // 3. X axis.
     if (model_.cboXScale == 0) {
-        g.dblXmin = state_.meas.dblVar1Start;
-        g.dblXmax = state_.meas.dblVar1Stop;
-        if (g.dblXmin < 2.1 && sweepsAnodeOrScreen(state_.meas.intMeasType)) {
+        g.dblXmin = in_.meas.dblVar1Start;
+        g.dblXmax = in_.meas.dblVar1Stop;
+        if (g.dblXmin < 2.1 && sweepsAnodeOrScreen(in_.meas.intMeasType)) {
             g.dblXmin = 0.0;
         }
         g.intXmajor = GetXmajor(g.dblXmin, g.dblXmax);
@@ -234,7 +234,7 @@ void GraphSettingsLogic::resolveRanges() {
         }
         g.dblY1min = 0.0;
     } else if (model_.cboY1Scale == 2) {
-        trackRange(state_.cboIaRange, g.dblY1min, g.dblY1max, g.intY1major);
+        trackRange(in_.iaRange, g.dblY1min, g.dblY1max, g.intY1major);
     }
 
     // 5. Y2 axis; "Copy" takes what Y1 has just become.
@@ -244,7 +244,7 @@ void GraphSettingsLogic::resolveRanges() {
         }
         g.dblY2min = 0.0;
     } else if (model_.cboY2Scale == 2) {
-        trackRange(state_.cboIsRange, g.dblY2min, g.dblY2max, g.intY2major);
+        trackRange(in_.isRange, g.dblY2min, g.dblY2max, g.intY2major);
     } else if (model_.cboY2Scale == 3) {
         g.dblY2min = g.dblY1min;
         g.dblY2max = g.dblY1max;
@@ -269,10 +269,10 @@ void GraphSettingsLogic::fitCurves() {
         problem = "Degree: " + text + " is an invalid property value! Use 0<= Degree <= " +
                   std::to_string(RegressionObject::kMaxDegree) + "; no fit is drawn.";
     } else {
-        const GraphSettings& g = state_.graph;
+        const GraphSettings& g = in_.graph;
         try {
-            FitCurves(state_.dblMeasMatrix, MeasMatrix::kActual, g.intXcol, static_cast<int>(*v),
-                      g.dblXmin, g.dblXmax);
+            FitCurves(in_.matrix, MeasMatrix::kActual, g.intXcol, static_cast<int>(*v), g.dblXmin,
+                      g.dblXmax);
             reportedDegreeText_.reset();
             return;
         } catch (const RegressionError& e) {
@@ -281,7 +281,7 @@ void GraphSettingsLogic::fitCurves() {
     }
 
     // A fit of an earlier degree would pass for this one.
-    state_.dblMeasMatrix.markEmpty(MeasMatrix::kFit);
+    in_.matrix.markEmpty(MeasMatrix::kFit);
     // Every redraw comes here; the same entry is reported once.
     if (reportedDegreeText_ != text) {
         reportedDegreeText_ = text;

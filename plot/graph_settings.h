@@ -5,10 +5,10 @@
 #include <optional>
 #include <string>
 
-#include "common/console_state.h"
 #include "common/limit_fault.h"
 #include "platform/dialogs.h"
 #include "plot/graph_pane_model.h"
+#include "plot/graph_sources.h"
 
 namespace ostrino {
 
@@ -26,7 +26,9 @@ const YVariable& yVariable(int index);
 
 class GraphSettingsLogic {
   public:
-    GraphSettingsLogic(ConsoleState& state, GraphPaneModel& model, Dialogs& dialogs);
+    GraphSettingsLogic(const GraphSources& sources, GraphPaneModel& model, Dialogs& dialogs);
+
+    const GraphSources& sources() const { return in_; }
 
     GraphPaneModel& model() { return model_; }
 
@@ -50,7 +52,7 @@ class GraphSettingsLogic {
   private:
     void fitCurves();
 
-    ConsoleState& state_;
+    GraphSources in_;
     GraphPaneModel& model_;
     Dialogs& dialogs_;
     std::optional<std::string> reportedDegreeText_;  // the bad degree reported last

@@ -65,9 +65,12 @@ bool validBlock(int row) {
 
 }  // namespace
 
-Plotter::Plotter(ConsoleState& state, const SweepCaptions& captions, GraphSettingsLogic& graph,
-                 Canvas& canvas)
-    : state_(state), captions_(captions), model_(graph.model()), graph_(graph), canvas_(canvas) {}
+Plotter::Plotter(const SweepCaptions& captions, GraphSettingsLogic& graph, Canvas& canvas)
+    : in_(graph.sources()),
+      captions_(captions),
+      model_(graph.model()),
+      graph_(graph),
+      canvas_(canvas) {}
 
 int Plotter::intScale(double dblVal, double dblMin, double dblMax) {
     if (std::isnan(dblVal) || dblVal <= dblMin) {
@@ -94,7 +97,7 @@ void Plotter::setFontSize(double pointSize, bool bold) {
 }
 
 void Plotter::DrawPicture() {
-    if (!state_.blnLoaded) {
+    if (!in_.loaded) {
         return;
     }
     graph_.resolveRanges();
@@ -112,7 +115,7 @@ void Plotter::DrawPicture() {
     DrawFrame();
     DrawGrid();
 
-    const GraphSettings& g = state_.graph;
+    const GraphSettings& g = in_.graph;
     Xaxis(g.strXname, g.dblXmin, g.dblXmax, g.intXmajor);
     const YVariable& y1 = yVariable(model_.cboY1Var);
     const YVariable& y2 = yVariable(model_.cboY2Var);
@@ -131,7 +134,7 @@ void Plotter::DrawPicture() {
     drawcurve(y2.blockRow, g.intXcol, y2.column, g.dblXmin, g.dblXmax, g.dblY2min, g.dblY2max,
               model_.cboY2Marker, model_.cboY2Line, model_.cboY2Var);
 
-    if (state_.blnCursor) {
+    if (in_.cursorShown) {
         ShowCursor(y1.blockRow, y1.column, y2.blockRow, y2.column);
     }
 }
@@ -147,7 +150,7 @@ void Plotter::mousePress(double x, double y) {
         ProcessFields();
     }
     const auto onPlot = [](int v) { return v >= 0 && v <= 1000; };
-    state_.blnCursor = onPlot(model_.intCursorX) && onPlot(model_.intCursorY);
+    in_.cursorShown = onPlot(model_.intCursorX) && onPlot(model_.intCursorY);
     DrawPicture();
 }
 
@@ -160,7 +163,7 @@ void Plotter::Logo() {
 }
 
 void Plotter::ShowCompliance() {
-    if (!state_.blnCompliance) {
+    if (!in_.compliance) {
         return;
     }
     setFontSize(12);
@@ -195,7 +198,7 @@ void Plotter::DrawGrid() {
     if (!model_.chkGrid) {
         return;
     }
-    const GraphSettings& g = state_.graph;
+    const GraphSettings& g = in_.graph;
     canvas_.setForeground(inColour(kGreen));
     for (int i = 1; i < g.intXmajor; ++i) {
         const double x = 1000.0 / g.intXmajor * i;
@@ -247,12 +250,12 @@ void Plotter::DrawLegend() {
     constexpr double x = 1175;
     if (captions_.txtConst2Visible) {
         canvas_.text(x, 1000, captions_.lblNameConst1 + " =");
-        canvas_.text(x, 930, numberItem(rounded(state_.meas.dblConst1, 2)));
+        canvas_.text(x, 930, numberItem(rounded(in_.meas.dblConst1, 2)));
     }
     canvas_.text(x, 830, captions_.lblNameVar2);
 
     // Only the measured block is listed; a curve of one point gets no entry.
-    const MeasMatrix& m = state_.dblMeasMatrix;
+    const MeasMatrix& m = in_.matrix;
     const int end = blockEnd(MeasMatrix::kActual);
     int n = 0;
     for (int row = MeasMatrix::kActual; curveAt(m, row, end) >= 1;) {
@@ -263,9 +266,9 @@ void Plotter::DrawLegend() {
             ++points;
         }
         const auto k = static_cast<std::size_t>(n - 1);
-        if (points > 1 && k < state_.meas.dblVar2Values.size()) {
+        if (points > 1 && k < in_.meas.dblVar2Values.size()) {
             canvas_.setForeground(inColour(curveColour(n)));
-            canvas_.text(x, 820 - 60.0 * n, numberItem(rounded(state_.meas.dblVar2Values[k], 2)));
+            canvas_.text(x, 820 - 60.0 * n, numberItem(rounded(in_.meas.dblVar2Values[k], 2)));
         }
     }
     canvas_.setForeground(kBlack);
@@ -276,7 +279,7 @@ void Plotter::drawcurve(int intRow, int intXcol, int intYcol, double dblXmin, do
     if (intGo < 1 || !validBlock(intRow) || !validColumn(intXcol) || !validColumn(intYcol)) {
         return;
     }
-    const MeasMatrix& m = state_.dblMeasMatrix;
+    const MeasMatrix& m = in_.matrix;
     const int end = blockEnd(intRow);
     const auto px = [&](int row) { return intScale(m(row, intXcol), dblXmin, dblXmax); };
     const auto py = [&](int row) { return intScale(m(row, intYcol), dblYmin, dblYmax); };
@@ -380,7 +383,7 @@ void Plotter::PlotPmax(double dblXmin, double dblXmax, double dblYmin, double db
 }
 
 void Plotter::PlotRload2(double dblXmin, double dblXmax, double dblYmin, double dblYmax) {
-    const DistortionOverlay& d = state_.dist;
+    const DistortionOverlay& d = in_.dist;
     if (!d.visible) {
         return;
     }
@@ -407,8 +410,8 @@ void Plotter::PlotRload2(double dblXmin, double dblXmax, double dblYmin, double 
 }
 
 void Plotter::ShowCursor(int y1Row, int y1Col, int y2Row, int y2Col) {
-    const GraphSettings& g = state_.graph;
-    const MeasMatrix& m = state_.dblMeasMatrix;
+    const GraphSettings& g = in_.graph;
+    const MeasMatrix& m = in_.matrix;
     const double xc = (g.dblXmax - g.dblXmin) * model_.intCursorX / 1000 + g.dblXmin;
 
     struct Axis {

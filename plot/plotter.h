@@ -5,7 +5,6 @@
 #include <functional>
 #include <string>
 
-#include "common/console_state.h"
 #include "common/sweep_captions.h"
 #include "platform/canvas.h"
 #include "plot/graph_pane_model.h"
@@ -17,9 +16,9 @@ class Plotter {
   public:
     static constexpr int kColourCount = 20;
 
-    // The legend names the sweep with captions; the graph pane is that of graph.
-    Plotter(ConsoleState& state, const SweepCaptions& captions, GraphSettingsLogic& graph,
-            Canvas& canvas);
+    // The legend names the sweep with captions; the graph pane and what it draws are those of
+    // graph.
+    Plotter(const SweepCaptions& captions, GraphSettingsLogic& graph, Canvas& canvas);
 
     // The main window's field commit (ProcessFields, which redraws); a press on the graph
     // runs it. May be empty.
@@ -63,7 +62,7 @@ class Plotter {
     Rgb inColour(Rgb colour) const;
     void setFontSize(double pointSize, bool bold = false);
 
-    ConsoleState& state_;
+    const GraphSources& in_;
     const SweepCaptions& captions_;
     GraphPaneModel& model_;
     GraphSettingsLogic& graph_;

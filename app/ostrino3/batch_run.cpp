@@ -46,7 +46,7 @@ int runBatch(const CommandLine& cl) {
     Form1Logic& logic = console.logic;
     SetupFile& setup = console.setup;
     QtCanvas canvas;
-    Plotter plotter(state, logic.model, console.graph, canvas);
+    Plotter plotter(logic.model, console.graph, canvas);
 
     const bool progress = isatty(STDERR_FILENO) != 0;
     logic.hooks.DrawPicture = [&] {

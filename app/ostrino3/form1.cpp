@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "files/frm_cal.h"
+#include "measure/console_views.h"
 #include "platform/qt/form_widgets.h"
 
 namespace ostrino {
@@ -43,8 +44,8 @@ Form1::Form1(ConsoleApp& app, QWidget* parent)
     picScreen_ = new CanvasView;
     picScreen_->setObjectName("picScreen");
     picScreen_->setAccessibleName("Graph");
-    graph_ = std::make_unique<GraphSettingsLogic>(state_, model_, app.dialogs);
-    plotter_ = std::make_unique<Plotter>(state_, model_, *graph_, picScreen_->canvas());
+    graph_ = std::make_unique<GraphSettingsLogic>(graphSources(state_), model_, app.dialogs);
+    plotter_ = std::make_unique<Plotter>(model_, *graph_, picScreen_->canvas());
     setupFile_ = std::make_unique<SetupFile>(state_, *logic_, app.dialogs);
     plotter_->ProcessFields = [this] { logic_->setup.ProcessFields(); };
     // The quick-test windows that are open show the settings of an opened setup.

@@ -5,6 +5,7 @@
 
 #include "app/ostrino3/command_line.h"
 #include "app/ostrino3/console_app.h"
+#include "measure/console_views.h"
 #include "measure/form1_logic.h"
 #include "measure/form1_setup.h"
 #include "platform/qt/qt_clock.h"
@@ -22,7 +23,7 @@ struct HeadlessConsole {
         : app(cl, clock, dialogs, beeper),
           state(*app.state),
           logic(state, app.com, app.link, clock, dialogs, beeper),
-          graph(state, logic.model, dialogs),
+          graph(graphSources(state), logic.model, dialogs),
           setup(state, logic, dialogs) {
         logic.hooks.UpdateGraphFields = [this] { graph.UpdateGraphFields(); };
         logic.hooks.ReadGraphFields = [this] { graph.ReadGraphFields(); };

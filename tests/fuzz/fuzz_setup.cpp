@@ -11,6 +11,7 @@
 #include "files/setup_file.h"
 #include "fuzz/fuzz_support.h"
 #include "link/instrument_link.h"
+#include "measure/console_views.h"
 #include "measure/form1_logic.h"
 #include "measure/form1_setup.h"
 #include "plot/graph_settings.h"
@@ -35,8 +36,8 @@ struct Console {
     ostrino::fuzz::NoCanvas canvas;
     ostrino::InstrumentLink link{state, com, port, clock, dialogs};
     ostrino::Form1Logic logic{state, com, link, clock, dialogs, beeper};
-    ostrino::GraphSettingsLogic graph{state, logic.model, dialogs};
-    ostrino::Plotter plotter{state, logic.model, graph, canvas};
+    ostrino::GraphSettingsLogic graph{ostrino::graphSources(state), logic.model, dialogs};
+    ostrino::Plotter plotter{logic.model, graph, canvas};
     ostrino::SetupFile setup{state, logic, dialogs};
 };
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "files/calibration_file.h"
+#include "measure/console_views.h"
 #include "plot/graph_settings.h"
 #include "plot/plotter.h"
 #include "sim/sim_serial_port.h"
@@ -144,9 +145,9 @@ TEST(CurveOutput, ClearKeepsTheStoredCurvesAndDistortionNeedsAnAnodeAxis) {
 // reading of them and the compliance notice go with it.
 TEST(CurveOutput, ClearTakesTheFitsAndTheirReadOutAlong) {
     Console c;
-    GraphSettingsLogic graph{c.state, c.logic.model, c.dialogs};
+    GraphSettingsLogic graph{graphSources(c.state), c.logic.model, c.dialogs};
     test::RecordingCanvas canvas;
-    Plotter plotter{c.state, c.logic.model, graph, canvas};
+    Plotter plotter{c.logic.model, graph, canvas};
     c.logic.hooks.DrawPicture = [&] { plotter.DrawPicture(); };
     c.logic.run.cmdMeasStart_Click();  // heater on
     c.logic.run.cmdMeasStart_Click();  // the sweep of type 0

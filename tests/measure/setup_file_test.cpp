@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "common/text_file.h"
+#include "measure/console_views.h"
 #include "measure/form1_setup.h"
 #include "plot/graph_settings.h"
 #include "tests/support/console_rig.h"
@@ -18,7 +19,7 @@ struct Console : test::ConsoleRig {
     Console() {
         logic.hooks.CorrectGraphFault = [this] { return graph.correctFirstGraphFault(); };
     }
-    GraphSettingsLogic graph{state, logic.model, dialogs};
+    GraphSettingsLogic graph{graphSources(state), logic.model, dialogs};
     SetupFile file{state, logic, dialogs};
 };
 

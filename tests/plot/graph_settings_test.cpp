@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "measure/console_views.h"
 #include "tests/support/scripted_dialogs.h"
 
 namespace ostrino {
@@ -85,7 +86,7 @@ class GraphSettingsTest : public ::testing::Test {
     ConsoleState state;
     GraphPaneModel model;
     test::ScriptedDialogs dialogs;
-    GraphSettingsLogic logic{state, model, dialogs};
+    GraphSettingsLogic logic{graphSources(state), model, dialogs};
 };
 
 TEST_F(GraphSettingsTest, ReadingKeepsTheValueOfABadBoxAndNamesIt) {

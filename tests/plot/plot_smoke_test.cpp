@@ -5,6 +5,7 @@
 #include <QImage>
 #include <filesystem>
 
+#include "measure/console_views.h"
 #include "measure/meas_run.h"
 #include "measure/meas_setup.h"
 #include "platform/qt/qt_canvas.h"
@@ -28,9 +29,9 @@ struct Rig : test::SweepRig {
         };
         state.blnLoaded = true;
     }
-    GraphSettingsLogic graph{state, model, dialogs};
+    GraphSettingsLogic graph{graphSources(state), model, dialogs};
     QtCanvas canvas{QSize(750, 700)};
-    Plotter plotter{state, model, graph, canvas};
+    Plotter plotter{model, graph, canvas};
 };
 
 TEST(PlotSmoke, SweepDrawnAndSavedAsBitmap) {

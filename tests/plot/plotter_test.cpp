@@ -4,6 +4,7 @@
 
 #include <limits>
 
+#include "measure/console_views.h"
 #include "tests/support/recording_canvas.h"
 #include "tests/support/scripted_dialogs.h"
 
@@ -48,9 +49,9 @@ struct Rig {
     struct : SweepCaptions, GraphPaneModel {
     } model;
     test::ScriptedDialogs dialogs;
-    GraphSettingsLogic graph{state, model, dialogs};
+    GraphSettingsLogic graph{graphSources(state), model, dialogs};
     test::RecordingCanvas canvas;
-    Plotter plotter{state, model, graph, canvas};
+    Plotter plotter{model, graph, canvas};
 };
 
 TEST(IntScale, ClampsToTheFrameAndRoundsHalfToEven) {

@@ -1,0 +1,15 @@
+#pragma once
+// The pieces of the console's state that each part reads, taken from the one state that the
+// main window owns. Every view holds references: it must not outlive the state.
+
+#include "common/console_state.h"
+#include "plot/graph_sources.h"
+
+namespace ostrino {
+
+inline GraphSources graphSources(ConsoleState& s) {
+    return GraphSources{s.graph,      s.dblMeasMatrix, s.meas,      s.dist,          s.intMeasStat,
+                        s.cboIaRange, s.cboIsRange,    s.blnLoaded, s.blnCompliance, s.blnCursor};
+}
+
+}  // namespace ostrino
