@@ -44,12 +44,12 @@ void titleLine(PrintWriter& out, const SweepCaptions& captions, const ExportQuan
 
 // "Vg = -2  V". Curves beyond the stepping values (only a hand-made block has them) get
 // no number.
-void stepLabel(PrintWriter& out, const ConsoleState& state, const SweepCaptions& captions,
+void stepLabel(PrintWriter& out, const ExportSources& in, const SweepCaptions& captions,
                int curve) {
     out.str(captions.lblNameVar2).str(" = ");
     const auto index = static_cast<std::size_t>(curve - 1);
-    if (index < state.meas.dblVar2Values.size()) {
-        out.num(rounded(state.meas.dblVar2Values[index], 1));
+    if (index < in.var2Values.size()) {
+        out.num(rounded(in.var2Values[index], 1));
     }
     out.str(" V");
 }
@@ -78,15 +78,15 @@ CurveCount countCurves(const MeasMatrix& m, int firstRow) {
     return count;
 }
 
-std::optional<std::string> listText(const ConsoleState& state, const SweepCaptions& captions,
+std::optional<std::string> listText(const ExportSources& in, const SweepCaptions& captions,
                                     int option, bool addText) {
     const ExportQuantity& q = exportQuantity(option);
-    const MeasMatrix& m = state.dblMeasMatrix;
+    const MeasMatrix& m = in.matrix;
     const CurveCount count = countCurves(m, q.firstRow);
     if (count.curves == 0) {
         return std::nullopt;
     }
-    const int xcol = state.graph.intXcol;
+    const int xcol = in.xcol;
 
     PrintWriter out;
     if (addText) {
@@ -97,7 +97,7 @@ std::optional<std::string> listText(const ConsoleState& state, const SweepCaptio
     for (int c = 1; c <= count.curves; ++c) {
         if (addText) {
             out.str(" ");
-            stepLabel(out, state, captions, c);
+            stepLabel(out, in, captions, c);
             out.endLine();
         }
         for (int k = 0; k < count.points; ++k, ++row) {
@@ -111,22 +111,22 @@ std::optional<std::string> listText(const ConsoleState& state, const SweepCaptio
     return out.text();
 }
 
-std::optional<std::string> blockText(const ConsoleState& state, const SweepCaptions& captions,
+std::optional<std::string> blockText(const ExportSources& in, const SweepCaptions& captions,
                                      int option, bool addText) {
     const ExportQuantity& q = exportQuantity(option);
-    const MeasMatrix& m = state.dblMeasMatrix;
+    const MeasMatrix& m = in.matrix;
     const CurveCount count = countCurves(m, q.firstRow);
     if (count.curves == 0) {
         return std::nullopt;
     }
-    const int xcol = state.graph.intXcol;
+    const int xcol = in.xcol;
 
     PrintWriter out;
     if (addText) {
         titleLine(out, captions, q);
         for (int c = 1; c <= count.curves; ++c) {
             out.tab(15 * c + 1);
-            stepLabel(out, state, captions, c);
+            stepLabel(out, in, captions, c);
         }
         out.str(" ").endLine();
     }
@@ -172,14 +172,15 @@ std::string measMatrixText(const MeasMatrix& m) {
     return out.text();
 }
 
-void Store(ConsoleState& state) {
-    auto& cells = state.dblMeasMatrix.cells;
+void Store(MeasMatrix& m) {
+    auto& cells = m.cells;
     std::copy_n(cells.begin() + MeasMatrix::kActual, MeasMatrix::kBlockRows,
                 cells.begin() + MeasMatrix::kStored);
 }
 
-DataExport::DataExport(const ConsoleState& state, const SweepCaptions& captions, Dialogs& dialogs)
-    : state_(state), captions_(captions), dialogs_(dialogs) {}
+DataExport::DataExport(const ExportSources& sources, const SweepCaptions& captions,
+                       Dialogs& dialogs)
+    : in_(sources), captions_(captions), dialogs_(dialogs) {}
 
 void DataExport::SaveDataList(int option, bool addText) {
     const std::string name = chooseFile();
@@ -203,15 +204,15 @@ void DataExport::SaveMeasMX() {
 }
 
 bool DataExport::saveListTo(const std::string& path, int option, bool addText) {
-    return write(path, listText(state_, captions_, option, addText));
+    return write(path, listText(in_, captions_, option, addText));
 }
 
 bool DataExport::saveBlockTo(const std::string& path, int option, bool addText) {
-    return write(path, blockText(state_, captions_, option, addText));
+    return write(path, blockText(in_, captions_, option, addText));
 }
 
 bool DataExport::saveMeasMXTo(const std::string& path) {
-    return write(path, measMatrixText(state_.dblMeasMatrix));
+    return write(path, measMatrixText(in_.matrix));
 }
 
 std::string DataExport::chooseFile() {

@@ -8,7 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "common/console_state.h"
+#include "common/console_settings.h"
+#include "common/meas_matrix.h"
 #include "common/print_writer.h"
 #include "common/sweep_captions.h"
 #include "platform/dialogs.h"
@@ -37,11 +38,19 @@ struct CurveCount {
 };
 CurveCount countCurves(const MeasMatrix& m, int firstRow);
 
+// What a data file is made of: the measured matrix, the stepping values that head the curves
+// and the matrix column of the x variable. The console owns them.
+struct ExportSources {
+    const MeasMatrix& matrix;
+    const std::array<double, MeasSettings::kMaxVar2>& var2Values;
+    const int& xcol;
+};
+
 // The file contents, CR LF line ends. The list and block texts are nullopt when the chosen
 // block holds no curve.
-std::optional<std::string> listText(const ConsoleState& state, const SweepCaptions& captions,
+std::optional<std::string> listText(const ExportSources& in, const SweepCaptions& captions,
                                     int option, bool addText);
-std::optional<std::string> blockText(const ConsoleState& state, const SweepCaptions& captions,
+std::optional<std::string> blockText(const ExportSources& in, const SweepCaptions& captions,
                                      int option, bool addText);
 std::string measMatrixText(const MeasMatrix& m);
 
@@ -50,11 +59,11 @@ std::string measMatrixText(const MeasMatrix& m);
 void PrintLineInFile(PrintWriter& out, int point, int curve, const MeasMatrix& m, int row);
 
 // The Store button: rows 0..999 (end mark included) are copied into rows 1000..1999.
-void Store(ConsoleState& state);
+void Store(MeasMatrix& m);
 
 class DataExport {
   public:
-    DataExport(const ConsoleState& state, const SweepCaptions& captions, Dialogs& dialogs);
+    DataExport(const ExportSources& sources, const SweepCaptions& captions, Dialogs& dialogs);
 
     // The three buttons of the Save Data window: each asks for a file name first.
     void SaveDataList(int option, bool addText);
@@ -70,7 +79,7 @@ class DataExport {
     std::string chooseFile();
     bool write(const std::string& path, const std::optional<std::string>& text);
 
-    const ConsoleState& state_;
+    ExportSources in_;
     const SweepCaptions& captions_;
     Dialogs& dialogs_;
 };

@@ -8,9 +8,9 @@
 
 namespace ostrino {
 
-frmSaveData::frmSaveData(ConsoleState& state, const SweepCaptions& captions, Dialogs& dialogs,
-                         QWidget* parent)
-    : QWidget(parent, Qt::Window), export_(state, captions, dialogs) {
+frmSaveData::frmSaveData(const ExportSources& sources, const SweepCaptions& captions,
+                         Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window), export_(sources, captions, dialogs) {
     setObjectName("frmSaveData");
     setWindowTitle("Save Data");
 

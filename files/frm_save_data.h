@@ -7,7 +7,6 @@
 #include <QWidget>
 #include <array>
 
-#include "common/console_state.h"
 #include "common/sweep_captions.h"
 #include "files/data_export.h"
 #include "platform/dialogs.h"
@@ -16,7 +15,7 @@ namespace ostrino {
 
 class frmSaveData : public QWidget {
   public:
-    frmSaveData(ConsoleState& state, const SweepCaptions& captions, Dialogs& dialogs,
+    frmSaveData(const ExportSources& sources, const SweepCaptions& captions, Dialogs& dialogs,
                 QWidget* parent = nullptr);
 
   protected:

@@ -3,6 +3,7 @@
 // main window owns. Every view holds references: it must not outlive the state.
 
 #include "common/console_state.h"
+#include "files/data_export.h"
 #include "plot/graph_sources.h"
 
 namespace ostrino {
@@ -10,6 +11,10 @@ namespace ostrino {
 inline GraphSources graphSources(ConsoleState& s) {
     return GraphSources{s.graph,      s.dblMeasMatrix, s.meas,      s.dist,          s.intMeasStat,
                         s.cboIaRange, s.cboIsRange,    s.blnLoaded, s.blnCompliance, s.blnCursor};
+}
+
+inline ExportSources exportSources(const ConsoleState& s) {
+    return ExportSources{s.dblMeasMatrix, s.meas.dblVar2Values, s.graph.intXcol};
 }
 
 }  // namespace ostrino

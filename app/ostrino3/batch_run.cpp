@@ -13,6 +13,7 @@
 #include "app/ostrino3/headless_console.h"
 #include "common/text_file.h"
 #include "files/data_export.h"
+#include "measure/console_views.h"
 #include "measure/form1_logic.h"
 #include "measure/form1_setup.h"
 #include "platform/qt/qt_canvas.h"
@@ -125,7 +126,7 @@ int runBatch(const CommandLine& cl) {
         plotter.DrawPicture();
         if (!cl.saveData.empty()) {
             outcome.outputsWritten =
-                DataExport(state, logic.model, dialogs).saveMeasMXTo(cl.saveData);
+                DataExport(exportSources(state), logic.model, dialogs).saveMeasMXTo(cl.saveData);
         }
         if (!cl.savePlot.empty()) {
             std::string error;

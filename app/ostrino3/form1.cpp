@@ -316,7 +316,7 @@ QWidget* Form1::buildCurveFrame() {
             showWindow(distortionWindow());
         }
     }));
-    h->addWidget(button("cmdStore", "Store", [this] { Store(state_); }));
+    h->addWidget(button("cmdStore", "Store", [this] { Store(state_.dblMeasMatrix); }));
     return frame;
 }
 
@@ -522,7 +522,7 @@ void Form1::cmdCalibration_Click() {
 
 void Form1::cmdSave_Click() {
     if (!frmSaveData_) {
-        frmSaveData_ = new frmSaveData(state_, model_, app_.dialogs, this);
+        frmSaveData_ = new frmSaveData(exportSources(state_), model_, app_.dialogs, this);
     }
     frmSaveData_->show();
     frmSaveData_->raise();

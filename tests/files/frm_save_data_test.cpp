@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "files/frm_pin.h"
+#include "measure/console_views.h"
 #include "tests/support/scoped_work_dir.h"
 #include "tests/support/scripted_dialogs.h"
 
@@ -54,7 +55,7 @@ TEST(FrmSaveData, EachButtonExportsClosesAndTheNextOpeningStartsAfresh) {
     SweepCaptions model;
     test::ScriptedDialogs dialogs;
     dialogs.fileNames = {"list", "block.osd", "stored.osd", "matrix.osd"};
-    frmSaveData w(*state, model, dialogs);
+    frmSaveData w(exportSources(*state), model, dialogs);
     EXPECT_EQ(w.windowTitle(), "Save Data");
     EXPECT_EQ(child<QGroupBox>(&w, "fraSaveData")->title(), "Save Data");
     EXPECT_EQ(child<QGroupBox>(&w, "fraParameter")->title(), "Parameter: ");
@@ -77,13 +78,13 @@ TEST(FrmSaveData, EachButtonExportsClosesAndTheNextOpeningStartsAfresh) {
     addText->click();
     saveList->click();
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(contents("list"), listText(*state, model, 1, false).value());
+    EXPECT_EQ(contents("list"), listText(exportSources(*state), model, 1, false).value());
 
     w.show();
     EXPECT_TRUE(child<QRadioButton>(&w, "Option1_0")->isChecked());
     EXPECT_TRUE(addText->isChecked());
     saveBlock->click();
-    EXPECT_EQ(contents("block.osd"), blockText(*state, model, 0, true).value());
+    EXPECT_EQ(contents("block.osd"), blockText(exportSources(*state), model, 0, true).value());
 
     w.show();
     child<QRadioButton>(&w, "Option1_6")->click();
