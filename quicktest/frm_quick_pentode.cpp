@@ -91,7 +91,7 @@ frmQTpentode::frmQTpentode(QuickTestContext ctx, std::function<void()> showTriod
     }
     d->setColumnStretch(3, 1);
 
-    QuickTestSettings& q = logic_.context().state.quickTest;
+    QuickTestSettings& q = logic_.context().settings;
     QGridLayout* bottom =
         controls({&m.txtTitle, &q.chkAppendPentode, &m.cmdTestCaption, &m.cmdTestEnabled,
                   [this] { logic_.TestButtonUpdate(); }, [this] { logic_.cmdTest_Click(); },

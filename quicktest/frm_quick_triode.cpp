@@ -72,7 +72,7 @@ frmQTtriode::frmQTtriode(QuickTestContext ctx, std::function<void()> showPentode
     d->addWidget(label("lblMu2", &m.lblMu2), 3, 6);
     d->addWidget(label("lblMu2Proc", &m.lblMu2Proc), 3, 8);
 
-    QuickTestSettings& q = logic_.context().state.quickTest;
+    QuickTestSettings& q = logic_.context().settings;
     QGridLayout* bottom =
         controls({&m.txtTitle, &q.chkAppendTriode, &m.cmdTestCaption, &m.cmdTestEnabled,
                   [this] { logic_.TestButtonUpdate(); }, [this] { logic_.cmdTest_Click(); },

@@ -293,11 +293,10 @@ void composeQuickTestPoints(MeasMatrix& m, double vh, const QuickTestPoint* poin
 }
 
 RunOutcome runQuickTestPoints(QuickTestContext& ctx, MeasMatrix& points) {
-    ConsoleState& state = ctx.state;
     auto& m = points;
     // The run's fault: the first exchange that failed (already shown to the user).
     bool blnFault = false;
-    const auto measuring = [&state] { return state.intMeasStat == kMeasuring; };
+    const auto measuring = [&ctx] { return ctx.measState == kMeasuring; };
     // Sleeps in short steps with the windows live, until `seconds` have passed or the
     // run is no longer measuring.
     const auto wait = [&](double seconds) {
@@ -321,7 +320,7 @@ RunOutcome runQuickTestPoints(QuickTestContext& ctx, MeasMatrix& points) {
         if (ctx.run.shuttingDown()) {
             return RunOutcome::Closing;
         }
-        const double delay = std::trunc(state.meas.dblDelay);
+        const double delay = std::trunc(ctx.delay);
         if (delay > 0.0) {
             blnFault = !ctx.link.SndString(ctx.link.ComposeMeasString(m, i, "20"));
             wait(delay);

@@ -9,7 +9,8 @@
 #include <string>
 #include <utility>
 
-#include "common/console_state.h"
+#include "common/calibration.h"
+#include "common/console_settings.h"
 #include "common/print_writer.h"
 #include "link/frm_com_model.h"
 #include "link/instrument_link.h"
@@ -112,8 +113,12 @@ class QTFields {
 
 // The parts of the console a quick test works with.
 struct QuickTestContext {
-    ConsoleState& state;
-    Form1Model& form1;  // "Beep"
+    QuickTestSettings& settings;   // set points, nominal values, "Append"
+    const CalibrationRecord& cal;  // the voltage limits of the checks
+    int& measState;                // MeasState: a test runs only with the heater on
+    bool& compliance;              // a compliance report of the sweep, kept across the test
+    const double& delay;           // the sweep's delay before each point, in seconds
+    Form1Model& form1;             // "Beep"
     MeasRun& run;
     FrmComModel& com;  // "debug"
     InstrumentLink& link;
@@ -157,7 +162,7 @@ class QuickTestLogic {
     void CheckFields(int code) { fields_.CheckFields(code); }
     // "Test" can be pressed unless a test or a sweep is measuring: its message box would hold
     // the running measurement at its point until it was closed.
-    void TestButtonUpdate() { model.cmdTestEnabled = ctx_.state.intMeasStat != kMeasuring; }
+    void TestButtonUpdate() { model.cmdTestEnabled = ctx_.measState != kMeasuring; }
 
     QuickTestContext& context() { return ctx_; }
     // The points of the test, kept apart from the shared matrix so that the measured family
@@ -170,8 +175,7 @@ class QuickTestLogic {
 
     QuickTestLogic(QuickTestContext ctx, const QTFieldBinding& binding, const Texts& texts)
         : ctx_(std::move(ctx)),
-          fields_(ctx_.state.quickTest, ctx_.state.cal, ctx_.dialogs, binding,
-                  textsOf(model, texts)) {}
+          fields_(ctx_.settings, ctx_.cal, ctx_.dialogs, binding, textsOf(model, texts)) {}
 
     void refreshNow() const {
         if (refresh) {
@@ -181,11 +185,11 @@ class QuickTestLogic {
 
     // Only with the heater on: the measuring state and the caption "Wait!", then true.
     bool startTest() {
-        if (ctx_.state.intMeasStat != kHeaterOn) {
+        if (ctx_.measState != kHeaterOn) {
             ctx_.dialogs.message(kHeaterOffMessage);
             return false;
         }
-        ctx_.state.intMeasStat = kMeasuring;
+        ctx_.measState = kMeasuring;
         ctx_.run.CommandUpdate();
         TestButtonUpdate();
         model.cmdTestCaption = "Wait!";
@@ -197,10 +201,10 @@ class QuickTestLogic {
     template <class Compose, class Analyse>
     void measure(Compose compose, Analyse analyse) {
         // A compliance report among the test's points is no remark on the measured curves.
-        const bool compliance = ctx_.state.blnCompliance;
+        const bool compliance = ctx_.compliance;
         compose();
         const RunOutcome outcome = runQuickTestPoints(ctx_, *points_);
-        ctx_.state.blnCompliance = compliance;
+        ctx_.compliance = compliance;
         if (outcome == RunOutcome::Closing) {
             return;
         }
@@ -215,7 +219,7 @@ class QuickTestLogic {
     // The other test: its box stays unticked here, intQTtype names it, show brings its window.
     void switchTo(bool& box, int type, const std::function<void()>& show) {
         box = false;
-        ctx_.state.quickTest.intQTtype = type;
+        ctx_.settings.intQTtype = type;
         refreshNow();
         if (show) {
             show();

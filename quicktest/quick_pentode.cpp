@@ -47,7 +47,7 @@ void QTpentode::chkTriode_Click() {
 }
 
 void QTpentode::ComposeQTPMatrix() {
-    const QuickTestSettings& q = ctx_.state.quickTest;
+    const QuickTestSettings& q = ctx_.settings;
     auto& m = testPoints();
     const double vh = ctx_.run.heaterTarget();
     const double dVa = q.dblQTPVa * q.dblQTPVaProc / 100.0;
@@ -69,7 +69,7 @@ void QTpentode::DoQTPMeasurement() {
 
 void QTpentode::AnalyzeQTPMatrix() {
     const auto& m = testPoints();
-    const QuickTestSettings& q = ctx_.state.quickTest;
+    const QuickTestSettings& q = ctx_.settings;
     QTpentodeModel& p = model;
     const auto measured = [&m](int a, int b) { return rowMeasured(m, a) && rowMeasured(m, b); };
     const auto at = [&m](int row, int col) { return m(row, col); };
@@ -177,7 +177,7 @@ std::string QTpentode::reportText() const {
 }
 
 void QTpentode::ReportPentode() {
-    writeReport(ctx_.dialogs, reportText(), ctx_.state.quickTest.chkAppendPentode);
+    writeReport(ctx_.dialogs, reportText(), ctx_.settings.chkAppendPentode);
 }
 
 }  // namespace ostrino

@@ -88,7 +88,7 @@ void QTtriode::chkPentode_Click() {
 }
 
 void QTtriode::ComposeQTTMatrix() {
-    const QuickTestSettings& q = ctx_.state.quickTest;
+    const QuickTestSettings& q = ctx_.settings;
     auto& m = testPoints();
     const double vh = ctx_.run.heaterTarget();
     const double dVa1 = q.dblQTTVa1 * q.dblQTTVa1Proc / 100.0;
@@ -110,7 +110,7 @@ void QTtriode::DoQTTMeasurement() {
 
 void QTtriode::AnalyzeQTTMatrix() {
     const auto& m = testPoints();
-    const QuickTestSettings& q = ctx_.state.quickTest;
+    const QuickTestSettings& q = ctx_.settings;
     double bar = 0.0;
     if (rowMeasured(m, 2)) {
         model.lblIa1 = decimalsText(m(2, MeasMatrix::Ia), 2);
@@ -178,7 +178,7 @@ std::string QTtriode::reportText() const {
 }
 
 void QTtriode::ReportTriode() {
-    writeReport(ctx_.dialogs, reportText(), ctx_.state.quickTest.chkAppendTriode);
+    writeReport(ctx_.dialogs, reportText(), ctx_.settings.chkAppendTriode);
 }
 
 }  // namespace ostrino

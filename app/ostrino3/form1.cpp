@@ -547,8 +547,19 @@ void Form1::cmdPinsOn_Click() {
 }
 
 QuickTestContext Form1::quickTestContext() {
-    return QuickTestContext{state_,     model_,       logic_->run, app_.com, app_.link,
-                            app_.clock, app_.dialogs, app_.beeper, {}};
+    return QuickTestContext{state_.quickTest,
+                            state_.cal,
+                            state_.intMeasStat,
+                            state_.blnCompliance,
+                            state_.meas.dblDelay,
+                            model_,
+                            logic_->run,
+                            app_.com,
+                            app_.link,
+                            app_.clock,
+                            app_.dialogs,
+                            app_.beeper,
+                            {}};
 }
 
 void Form1::showWindow(QWidget* w) {

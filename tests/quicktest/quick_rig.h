@@ -26,9 +26,19 @@ struct QuickTestRig : ConsoleRig {
     }
 
     QuickTestContext context() {
-        return {state,   logic.model, logic.run,
-                com,     link,        clock,
-                dialogs, beeper,      [] { return std::string("08-12-2026 09:30:00"); }};
+        return {state.quickTest,
+                state.cal,
+                state.intMeasStat,
+                state.blnCompliance,
+                state.meas.dblDelay,
+                logic.model,
+                logic.run,
+                com,
+                link,
+                clock,
+                dialogs,
+                beeper,
+                [] { return std::string("08-12-2026 09:30:00"); }};
     }
 
     // Ping and the heater ramp, as "Heater on !" does.
