@@ -108,7 +108,7 @@ void BM_ComposeAndDecodePoint(benchmark::State& bench) {
     StillClock clock;
     sim::SimOptions options;
     sim::SimSerialPort port(options, clock);
-    InstrumentLink link(state, com, port, clock, dialogs);
+    InstrumentLink link(linkSources(state), com, port, clock, dialogs);
     MeasMatrix& m = state.dblMeasMatrix;
     m(0, MeasMatrix::Curve) = 1;
     m(0, MeasMatrix::Va) = 200;

@@ -82,4 +82,12 @@ struct QuickTestSettings {
     bool chkAppendPentode = false;  // "Append" of the pentode window
 };
 
+// Highest heater voltage of the internal heater supply.
+inline constexpr double kInternalHeaterMax = 19.5;
+
+// Highest heater voltage of the present heater supply: the external one when it is chosen.
+inline double heaterSupplyLimit(bool external, double externalVoltage) {
+    return external ? externalVoltage : kInternalHeaterMax;
+}
+
 }  // namespace ostrino

@@ -41,8 +41,8 @@ struct ConsoleState {
     double dblVheatExt = 19.5;
 
     // Highest heater voltage of the present heater supply.
-    double maxHeaterVoltage() const { return chkExtVheat ? dblVheatExt : kInternalHeaterMax; }
-    static constexpr double kInternalHeaterMax = 19.5;
+    double maxHeaterVoltage() const { return heaterSupplyLimit(chkExtVheat, dblVheatExt); }
+    static constexpr double kInternalHeaterMax = ostrino::kInternalHeaterMax;
 };
 
 }  // namespace ostrino

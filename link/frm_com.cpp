@@ -28,10 +28,10 @@ QLabel* heading(const QString& text) {
 
 }  // namespace
 
-frmCom::frmCom(ConsoleState& state, FrmComModel& model, InstrumentLink& link,
+frmCom::frmCom(CalibrationRecord& cal, FrmComModel& model, InstrumentLink& link,
                std::function<void()> afterEsc, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint),
-      state_(state),
+      cal_(cal),
       model_(model),
       link_(link),
       afterEsc_(std::move(afterEsc)) {
@@ -177,7 +177,7 @@ frmCom::frmCom(ConsoleState& state, FrmComModel& model, InstrumentLink& link,
         }
         // Takes effect the next time the port is opened.
         model_.cboComNumber = idx;
-        state_.cal.intCOMport = idx + 1;
+        cal_.intCOMport = idx + 1;
     });
     connect(chkDebug_, &QCheckBox::toggled, this, [this](bool on) {
         if (!refreshing_) {
@@ -198,7 +198,7 @@ frmCom::frmCom(ConsoleState& state, FrmComModel& model, InstrumentLink& link,
     });
     connect(cmdCloseCom, &QPushButton::clicked, this, [this] { link_.closePort(); });
 
-    model_.cboComNumber = std::clamp(state_.cal.intCOMport - 1, 0, 9);
+    model_.cboComNumber = std::clamp(cal_.intCOMport - 1, 0, 9);
     model_.refresh = [this] {
         refreshFromModel();
         if (isVisible()) {

@@ -9,7 +9,7 @@
 #include <array>
 #include <functional>
 
-#include "common/console_state.h"
+#include "common/calibration.h"
 #include "link/frm_com_model.h"
 #include "link/instrument_link.h"
 
@@ -18,7 +18,7 @@ namespace ostrino {
 class frmCom : public QWidget {
   public:
     // afterEsc runs after "Send esc" (the main window returns to its ground state).
-    frmCom(ConsoleState& state, FrmComModel& model, InstrumentLink& link,
+    frmCom(CalibrationRecord& cal, FrmComModel& model, InstrumentLink& link,
            std::function<void()> afterEsc, QWidget* parent = nullptr);
     ~frmCom() override;
 
@@ -30,7 +30,7 @@ class frmCom : public QWidget {
   private:
     QLabel* valueLabel(const char* objectName, const std::string& text);
 
-    ConsoleState& state_;
+    CalibrationRecord& cal_;  // the port number is kept with the calibration
     FrmComModel& model_;
     InstrumentLink& link_;
     std::function<void()> afterEsc_;

@@ -42,9 +42,9 @@ std::string setPointProblem(const char* name, double volts, double lo, double hi
 
 }  // namespace
 
-InstrumentLink::InstrumentLink(ConsoleState& state, FrmComModel& com, SerialPort& port,
+InstrumentLink::InstrumentLink(const LinkSources& sources, FrmComModel& com, SerialPort& port,
                                Clock& clock, Dialogs& dialogs)
-    : state_(state),
+    : in_(sources),
       com_(com),
       port_(port),
       clock_(clock),
@@ -52,7 +52,7 @@ InstrumentLink::InstrumentLink(ConsoleState& state, FrmComModel& com, SerialPort
       exchange_(port, clock, kLinkProfile) {}
 
 std::string InstrumentLink::ComposeMeasString(int i, std::string_view strCommand) {
-    return ComposeMeasString(state_.dblMeasMatrix, i, strCommand);
+    return ComposeMeasString(in_.matrix, i, strCommand);
 }
 
 std::string InstrumentLink::ComposeMeasString(const MeasMatrix& m, int i,
@@ -60,16 +60,16 @@ std::string InstrumentLink::ComposeMeasString(const MeasMatrix& m, int i,
     if (!rowInMatrix(i)) {
         return {};
     }
-    const auto& cal = state_.cal;
+    const auto& cal = in_.cal;
     const double va = m(i, MeasMatrix::Va);
     const double vs = m(i, MeasMatrix::Vs);
     const double vg = m(i, MeasMatrix::Vg);
     const double vh = m(i, MeasMatrix::Vh);
-    const double heaterSupply = state_.chkExtVheat ? state_.dblVheatExt : state_.dblVsupply;
+    const double heaterSupply = in_.externalHeater ? in_.externalHeaterVoltage : in_.vsupply;
 
     const int codes[4] = {
-        anodeCode(va, state_.dblVsupply, cal.rHv(), cal.dblCalVar(1)),
-        anodeCode(vs, state_.dblVsupply, cal.rHv(), cal.dblCalVar(2)),
+        anodeCode(va, in_.vsupply, cal.rHv(), cal.dblCalVar(1)),
+        anodeCode(vs, in_.vsupply, cal.rHv(), cal.dblCalVar(2)),
         gridCode(vg, cal),
         heaterCode(vh, heaterSupply),
     };
@@ -84,7 +84,7 @@ std::string InstrumentLink::ComposeMeasString(const MeasMatrix& m, int i,
     for (const std::string& problem :
          {setPointProblem("Va", va, 0.0, vmax), setPointProblem("Vs", vs, 0.0, vmax),
           setPointProblem("Vg", vg, kLowestGrid, 0.0),
-          setPointProblem("Vh", vh, 0.0, state_.maxHeaterVoltage())}) {
+          setPointProblem("Vh", vh, 0.0, in_.maxHeaterVoltage())}) {
         if (!problem.empty()) {
             refusedSetPoint_ = problem;
             return {};
@@ -95,8 +95,8 @@ std::string InstrumentLink::ComposeMeasString(const MeasMatrix& m, int i,
 }
 
 LinkResult InstrumentLink::SndSettings() {
-    const std::string s = settingsString(state_.cboIaRange, state_.cboIsRange, state_.cboAverage,
-                                         state_.cboCompliance);
+    const std::string s =
+        settingsString(in_.iaRange, in_.isRange, in_.average, in_.complianceRange);
     com_.lblCompliance = s.substr(10, 2);
     com_.lblAverage = s.substr(12, 2);
     com_.lblIsGain = s.substr(14, 2);
@@ -110,13 +110,13 @@ LinkResult InstrumentLink::SetFilament(double dblHeaterVoltage) {
         com_.lblInteger[f] = "0";
         com_.lblString[f] = "0000";
     }
-    const double supply = state_.chkExtVheat ? state_.dblVheatExt : state_.dblVsupply;
+    const double supply = in_.externalHeater ? in_.externalHeaterVoltage : in_.vsupply;
     const int code = heaterCode(dblHeaterVoltage, supply);
     com_.lblValue[3] = shown(dblHeaterVoltage, 2);
     com_.lblInteger[3] = std::to_string(code);
     com_.lblString[3] = hexField(code, 4);
     const std::string problem =
-        setPointProblem("Vh", dblHeaterVoltage, 0.0, state_.maxHeaterVoltage());
+        setPointProblem("Vh", dblHeaterVoltage, 0.0, in_.maxHeaterVoltage());
     if (!problem.empty()) {
         return refused(LinkError::Refused, problem);
     }
@@ -125,13 +125,12 @@ LinkResult InstrumentLink::SetFilament(double dblHeaterVoltage) {
 
 LinkResult InstrumentLink::DeComposeString(int i, std::string_view strResultString,
                                            bool afterFault) {
-    return DeComposeString(state_.dblMeasMatrix, i, strResultString, afterFault);
+    return DeComposeString(in_.matrix, i, strResultString, afterFault);
 }
 
 LinkResult InstrumentLink::DeComposeString(MeasMatrix& m, int i, std::string_view strResultString,
                                            bool afterFault) {
-    const DecodedResult d =
-        decodeResult(strResultString, state_.cal, state_.dblVsupply, state_.cboAverage);
+    const DecodedResult d = decodeResult(strResultString, in_.cal, in_.vsupply, in_.average);
     if (!d.valid() || !rowInMatrix(i)) {
         // An answer that cannot be read is a broken link, not a measurement.
         const std::string message =
@@ -144,9 +143,9 @@ LinkResult InstrumentLink::DeComposeString(MeasMatrix& m, int i, std::string_vie
     const ResultFields& r = d.fields;
     com_.lblStat = std::to_string(r.status);
     if (d.compliance) {
-        state_.blnCompliance = true;
+        in_.compliance = true;
     }
-    state_.dblVsupplyMeas = d.vsupplyMeasured;
+    in_.vsupplyMeasured = d.vsupplyMeasured;
     for (std::size_t n = 0; n < 8; ++n) {
         com_.lblStr[n] = r.text[n];
         com_.lblInt[n] = std::to_string(r.value[n]);
@@ -190,7 +189,7 @@ LinkResult InstrumentLink::SndString(std::string_view strCommandString) {
         refusedSetPoint_.clear();
         return refused(LinkError::Refused, std::move(problem));
     }
-    if (LinkResult r = exchange_.ready(state_.cal.intCOMport); !r) {
+    if (LinkResult r = exchange_.ready(in_.cal.intCOMport); !r) {
         return r;  // told with the connection message, as its reason
     }
     com_.lblStringSend.clear();
@@ -213,7 +212,7 @@ LinkResult InstrumentLink::RecString(std::string& strResultString) {
 }
 
 void InstrumentLink::SndEsc() {
-    if (!exchange_.open(state_.cal.intCOMport)) {
+    if (!exchange_.open(in_.cal.intCOMport)) {
         if (!exchange_.closing()) {
             reportConnectionFault();
         }
@@ -232,21 +231,21 @@ bool InstrumentLink::DoPing() {
         const LinkResult read = RecString(result);
         // The answer is read into the last row of the sweep, which keeps the point it holds:
         // a ping is no measurement.
-        const auto kept = state_.dblMeasMatrix.cells[kPingRow];
+        const auto kept = in_.matrix.cells[kPingRow];
         const LinkResult decoded = DeComposeString(kPingRow, result, !read.ok());
-        state_.dblMeasMatrix.cells[kPingRow] = kept;
+        in_.matrix.cells[kPingRow] = kept;
         r = read ? decoded : read;
     }
     if (r) {
-        const double v = state_.dblVsupplyMeas;
+        const double v = in_.vsupplyMeasured;
         if (v < 17.0) {
             dialogs_.message("Supply voltage too low, Vsup set to default 19.0 V");
-            state_.dblVsupply = 19.0;
+            in_.vsupply = 19.0;
         } else if (v > 22.0) {
             dialogs_.message("Supply voltage too high, Vsup set to default 19.0 V");
-            state_.dblVsupply = 19.0;
+            in_.vsupply = 19.0;
         } else {
-            state_.dblVsupply = v;
+            in_.vsupply = v;
         }
         return true;
     }

@@ -10,7 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "common/console_state.h"
+#include "common/calibration.h"
+#include "common/console_settings.h"
+#include "common/meas_matrix.h"
 #include "link/command_strings.h"
 #include "link/frm_com_model.h"
 #include "platform/clock.h"
@@ -31,9 +33,31 @@ inline constexpr LinkProfile kLinkProfile{
     kCommandLength, kResultLength,      kEchoTimeout, kResultCharTimeout,
     kEscChar,       kRecoveryDrainTime, false,        false};
 
+// What the link reads of the console, and what it writes: the results into the matrix, the
+// supply voltage that the ping measures, and the compliance flag. The console owns it all.
+struct LinkSources {
+    MeasMatrix& matrix;            // set points read, results written
+    const CalibrationRecord& cal;  // scaling of every value, the port number
+    double& vsupply;               // supply voltage used in every conversion
+    double& vsupplyMeasured;       // supply voltage of the last result
+    bool& compliance;              // set when a result reports current compliance
+    // The instrument settings chosen in the main window (list indexes).
+    const int& iaRange;
+    const int& isRange;
+    const int& average;
+    const int& complianceRange;
+    // The heater supply: the external one when it is chosen.
+    const bool& externalHeater;
+    const double& externalHeaterVoltage;
+
+    double maxHeaterVoltage() const {
+        return heaterSupplyLimit(externalHeater, externalHeaterVoltage);
+    }
+};
+
 class InstrumentLink {
   public:
-    InstrumentLink(ConsoleState& state, FrmComModel& com, SerialPort& port, Clock& clock,
+    InstrumentLink(const LinkSources& sources, FrmComModel& com, SerialPort& port, Clock& clock,
                    Dialogs& dialogs);
 
     // The ground state of the measurement engine; called by DoPing after a fault.
@@ -86,7 +110,7 @@ class InstrumentLink {
     LinkResult told(LinkResult r);
     LinkResult refused(LinkError error, std::string message);
 
-    ConsoleState& state_;
+    LinkSources in_;
     FrmComModel& com_;
     SerialPort& port_;
     Clock& clock_;

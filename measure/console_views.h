@@ -4,6 +4,7 @@
 
 #include "common/console_state.h"
 #include "files/data_export.h"
+#include "link/instrument_link.h"
 #include "plot/graph_sources.h"
 
 namespace ostrino {
@@ -15,6 +16,12 @@ inline GraphSources graphSources(ConsoleState& s) {
 
 inline ExportSources exportSources(const ConsoleState& s) {
     return ExportSources{s.dblMeasMatrix, s.meas.dblVar2Values, s.graph.intXcol};
+}
+
+inline LinkSources linkSources(ConsoleState& s) {
+    return LinkSources{s.dblMeasMatrix, s.cal,         s.dblVsupply, s.dblVsupplyMeas,
+                       s.blnCompliance, s.cboIaRange,  s.cboIsRange, s.cboAverage,
+                       s.cboCompliance, s.chkExtVheat, s.dblVheatExt};
 }
 
 }  // namespace ostrino

@@ -1,5 +1,6 @@
 #include "app/ostrino3/console_app.h"
 
+#include "measure/console_views.h"
 #include "measure/ground_state.h"
 #include "platform/qt/qt_serial_port.h"
 #include "sim/sim_serial_port.h"
@@ -22,7 +23,7 @@ ConsoleApp::ConsoleApp(const CommandLine& cl, Clock& clockIn, Dialogs& dialogsIn
       dialogs(dialogsIn),
       beeper(beeperIn),
       port(makePort(cl, clockIn)),
-      link(*state, com, *port, clockIn, dialogsIn) {
+      link(linkSources(*state), com, *port, clockIn, dialogsIn) {
     link.onGroundState = [this] { GotoGroundState(*state, link); };
 }
 

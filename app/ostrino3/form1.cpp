@@ -500,7 +500,7 @@ void Form1::refreshFromModel() {
 void Form1::cmdDebugCom_Click() {
     if (!frmCom_) {
         frmCom_ = new frmCom(
-            state_, app_.com, app_.link,
+            state_.cal, app_.com, app_.link,
             [this] {
                 state_.intMeasStat = kGround;
                 logic_->run.CommandUpdate();

@@ -9,6 +9,7 @@
 #include "fuzz/fuzz_support.h"
 #include "link/command_strings.h"
 #include "link/instrument_link.h"
+#include "measure/console_views.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace ostrino;
@@ -24,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::NoPort port;
     fuzz::StillClock clock;
     fuzz::CountingDialogs dialogs;
-    InstrumentLink link(state, com, port, clock, dialogs);
+    InstrumentLink link(linkSources(state), com, port, clock, dialogs);
     const bool blnFault = !link.DeComposeString(0, result).ok();
     // A result either lands in the row or is reported once as a broken link.
     fuzz::require(blnFault == !fields.valid);

@@ -34,7 +34,7 @@ struct Console {
     ostrino::fuzz::CountingDialogs dialogs;
     ostrino::fuzz::NoBeeper beeper;
     ostrino::fuzz::NoCanvas canvas;
-    ostrino::InstrumentLink link{state, com, port, clock, dialogs};
+    ostrino::InstrumentLink link{ostrino::linkSources(state), com, port, clock, dialogs};
     ostrino::Form1Logic logic{state, com, link, clock, dialogs, beeper};
     ostrino::GraphSettingsLogic graph{ostrino::graphSources(state), logic.model, dialogs};
     ostrino::Plotter plotter{logic.model, graph, canvas};

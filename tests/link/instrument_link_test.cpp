@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 
+#include "measure/console_views.h"
 #include "measure/ground_state.h"
 #include "sim/instrument.h"
 #include "sim/sim_serial_port.h"
@@ -20,7 +21,7 @@ using sim::FaultKind;
 // A console wired to the simulated instrument on a fake clock.
 struct Bench {
     explicit Bench(sim::SimOptions options = {})
-        : port(options, clock), link(state, com, port, clock, dialogs) {
+        : port(options, clock), link(linkSources(state), com, port, clock, dialogs) {
         link.onGroundState = [this] { GotoGroundState(state, link); };
     }
 
@@ -214,7 +215,7 @@ TEST(Transport, PortThatCannotBeOpenedIsReportedInTheConnectionMessage) {
     state.cal.intCOMport = 3;
     FrmComModel com;
     test::MissingPort port;
-    InstrumentLink link(state, com, port, clock, dialogs);
+    InstrumentLink link(linkSources(state), com, port, clock, dialogs);
     bool grounded = false;
     link.onGroundState = [&] { grounded = true; };
     EXPECT_FALSE(link.DoPing());
@@ -257,7 +258,7 @@ std::string resultString(const char* status, const char* negativeSupply, const c
 void decompose(Decoded& d, const std::string& result, int row = 5) {
     test::FakeClock clock;
     test::MissingPort port;
-    InstrumentLink link(d.state, d.com, port, clock, d.dialogs);
+    InstrumentLink link(linkSources(d.state), d.com, port, clock, d.dialogs);
     d.fault = !link.DeComposeString(row, result);
 }
 
@@ -334,7 +335,7 @@ TEST(Compose, MeasureStringFromAMatrixRow) {
     m(7, MeasMatrix::Vh) = 6.3;
     test::FakeClock clock;
     test::MissingPort port;
-    InstrumentLink link(d.state, d.com, port, clock, d.dialogs);
+    InstrumentLink link(linkSources(d.state), d.com, port, clock, d.dialogs);
     EXPECT_EQ(link.ComposeMeasString(7, "10"),
               "10"
               "027F"

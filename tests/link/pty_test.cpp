@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "link/instrument_link.h"
+#include "measure/console_views.h"
 #include "measure/ground_state.h"
 #include "platform/qt/qt_clock.h"
 #include "platform/qt/qt_serial_port.h"
@@ -21,7 +22,7 @@ namespace {
 
 struct PtyBench {
     explicit PtyBench(const std::string& device)
-        : port(device), link(state, com, port, clock, dialogs) {
+        : port(device), link(linkSources(state), com, port, clock, dialogs) {
         link.onGroundState = [this] { GotoGroundState(state, link); };
     }
     QtClock clock;

@@ -29,7 +29,7 @@ TEST(Form1Start, DefaultsWithoutACalibrationFile) {
     FrmComModel com;
     com.cboComNumber = 4;
     sim::SimSerialPort port(sim::SimOptions{}, clock);
-    InstrumentLink link(state, com, port, clock, dialogs);
+    InstrumentLink link(linkSources(state), com, port, clock, dialogs);
     Form1Logic logic(state, com, link, clock, dialogs, beeper);
     int draws = 0;
     logic.hooks.DrawPicture = [&] { draws += state.blnLoaded ? 1 : 0; };
@@ -69,7 +69,7 @@ TEST(Form1Start, VersionFromTheCalibrationFileSetsTheLimits) {
     ConsoleState state;
     FrmComModel com;
     sim::SimSerialPort port(sim::SimOptions{}, clock);
-    InstrumentLink link(state, com, port, clock, dialogs);
+    InstrumentLink link(linkSources(state), com, port, clock, dialogs);
     Form1Logic logic(state, com, link, clock, dialogs, beeper);
     logic.Form_Load();
     EXPECT_TRUE(dialogs.messages.empty());

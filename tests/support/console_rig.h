@@ -3,6 +3,7 @@
 // a fake clock. The start-up message about the new calibration file is cleared.
 
 #include "link/instrument_link.h"
+#include "measure/console_views.h"
 #include "measure/form1_logic.h"
 #include "sim/sim_serial_port.h"
 #include "tests/support/fake_clock.h"
@@ -14,7 +15,7 @@ namespace ostrino::test {
 
 struct ConsoleRig {
     explicit ConsoleRig(sim::SimOptions options = {})
-        : port(options, clock), link(state, com, port, clock, dialogs) {
+        : port(options, clock), link(linkSources(state), com, port, clock, dialogs) {
         logic.Form_Load();
         dialogs.messages.clear();
     }

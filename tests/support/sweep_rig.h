@@ -6,6 +6,7 @@
 #include <string>
 
 #include "link/instrument_link.h"
+#include "measure/console_views.h"
 #include "measure/meas_run.h"
 #include "measure/meas_setup.h"
 #include "sim/sim_serial_port.h"
@@ -19,7 +20,7 @@ namespace ostrino::test {
 struct SweepRig {
     explicit SweepRig(sim::SimOptions options = {})
         : port(options, clock),
-          link(state, com, port, clock, dialogs),
+          link(linkSources(state), com, port, clock, dialogs),
           setup(state, model, dialogs, hooks),
           run(state, model, com, link, clock, dialogs, beeper, hooks) {
         hooks.ClearCurves = [this] { run.ClearCurves(); };

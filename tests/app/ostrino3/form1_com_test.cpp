@@ -40,7 +40,7 @@ TEST(FrmCom, ControlsCarryTheirNamesAndCaptions) {
     test::RecordingBeeper beeper;
     ConsoleApp app(cl, clock, dialogs, beeper);
     app.state->cal.intCOMport = 3;
-    frmCom w(*app.state, app.com, app.link, nullptr);
+    frmCom w(app.state->cal, app.com, app.link, nullptr);
     EXPECT_EQ(w.windowTitle(), "Communications");
     EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
     auto* cbo = child<QComboBox>(&w, "cboComNumber");
