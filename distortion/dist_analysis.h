@@ -3,7 +3,7 @@
 // their limits, and the analysis that lays the load line through the measured anode family,
 // drives the grid with a sine, and takes the harmonics of the anode voltage.
 //
-// The graph draws the load line from what this publishes into ConsoleState::dist.
+// The graph draws the load line from what this publishes (a DistortionOverlay).
 
 #include <array>
 #include <functional>

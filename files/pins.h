@@ -2,7 +2,7 @@
 // Pin assignments: which connection (anode, grid, a heater lead ...) is made at the top cap
 // and at socket pins 1..12. The names offered come from "pins.oss" in the current folder,
 // created with a default list when it is missing and never rewritten after that. The
-// chosen positions live in ConsoleState::intPins; entries 13..20 belong to no pin.
+// chosen positions are kept by the console (21 entries); entries 13..20 belong to no pin.
 
 #include <array>
 #include <cstddef>

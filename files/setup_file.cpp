@@ -71,13 +71,13 @@ int countPoints(const MeasMatrix& m, int first) {
 
 }  // namespace
 
-std::optional<std::string> setupFileText(const ConsoleState& state, const SetupControls& controls,
+std::optional<std::string> setupFileText(const SetupSources& in, const SetupControls& controls,
                                          std::string& error) {
-    const MeasSettings& s = state.meas;
-    const GraphSettings& g = state.graph;
+    const MeasSettings& s = in.meas;
+    const GraphSettings& g = in.graph;
     SetupWriter w;
-    w.scaled(state.dblVheatExt, "external heater voltage (*1000)");
-    w.flag(state.chkExtVheat, "external heater flag");
+    w.scaled(in.vheatExt, "external heater voltage (*1000)");
+    w.flag(in.extVheat, "external heater flag");
     for (int i = 3; i <= 10; ++i) {
         w.entry(0, "system variable " + std::to_string(i));
     }
@@ -94,10 +94,10 @@ std::optional<std::string> setupFileText(const ConsoleState& state, const SetupC
         w.numbered(w.thousandths(s.dblVar2Values[static_cast<std::size_t>(i - 1)], "stepping"),
                    "stepping variable:  ", i);
     }
-    w.entry(state.cboIaRange, "Ia Range");
-    w.entry(state.cboIsRange, "Is Range");
-    w.entry(state.cboAverage, "no. Averagings");
-    w.entry(state.cboCompliance, "Compliance");
+    w.entry(in.iaRange, "Ia Range");
+    w.entry(in.isRange, "Is Range");
+    w.entry(in.average, "no. Averagings");
+    w.entry(in.compliance, "Compliance");
     w.flag(controls.beep, "to Beep or not to Beep");
     for (int i = 2; i <= 5; ++i) {
         w.entry(0, "spare measurement variable " + std::to_string(i));
@@ -140,14 +140,14 @@ std::optional<std::string> setupFileText(const ConsoleState& state, const SetupC
         w.entry(0, "spare graph variable " + std::to_string(i));
     }
     for (int i = 0; i <= 20; ++i) {
-        w.numbered(state.intPins[static_cast<std::size_t>(i)], "pinning position ", i);
+        w.numbered(in.pins[static_cast<std::size_t>(i)], "pinning position ", i);
     }
     for (int i = 1; i <= 20; ++i) {
         w.numbered(0, "spare variable ", i);
     }
     w.entry(0, " 0 means this is not yet the end of file");
 
-    const QuickTestSettings& q = state.quickTest;
+    const QuickTestSettings& q = in.quickTest;
     w.entry(q.intQTtype, "Quick Test: triode of pentode flag");
     const std::pair<double, const char*> qtLines[] = {
         {q.dblQTTVa1, "Quick Test: triode anode voltage setpoint (*1000)"},
@@ -183,7 +183,7 @@ std::optional<std::string> setupFileText(const ConsoleState& state, const SetupC
     }
     w.entry(0, " 0 means this is not yet end of file");
 
-    const MeasMatrix& m = state.dblMeasMatrix;
+    const MeasMatrix& m = in.matrix;
     const int ns = countPoints(m, MeasMatrix::kStored);
     w.entry(ns + 1, "number of points in stored curve");
     for (int r = 0; r <= ns; ++r) {

@@ -15,8 +15,9 @@
 #include <string_view>
 #include <vector>
 
-#include "common/console_state.h"
+#include "common/console_settings.h"
 #include "common/limit_fault.h"
+#include "common/meas_matrix.h"
 #include "platform/dialogs.h"
 
 namespace ostrino {
@@ -76,9 +77,21 @@ struct SetupControls {
     std::string title;
 };
 
+// What a setup file is written from: the console's settings, pins and curves.
+struct SetupSources {
+    const MeasSettings& meas;
+    const GraphSettings& graph;
+    const QuickTestSettings& quickTest;
+    const MeasMatrix& matrix;  // the stored and actual curves
+    const std::array<int, 21>& pins;
+    int iaRange, isRange, average, compliance;  // list indexes of the instrument settings
+    bool extVheat;
+    double vheatExt;
+};
+
 // The file for the present settings; nullopt (with the reason) when a value cannot be
 // written as a whole number.
-std::optional<std::string> setupFileText(const ConsoleState& state, const SetupControls& controls,
+std::optional<std::string> setupFileText(const SetupSources& in, const SetupControls& controls,
                                          std::string& error);
 // nullopt with "line N: ..." in error when the file cannot be used.
 std::optional<SetupData> parseSetupFile(std::string_view content, std::string& error);

@@ -4,6 +4,7 @@
 
 #include "common/console_state.h"
 #include "files/data_export.h"
+#include "files/setup_file.h"
 #include "link/instrument_link.h"
 #include "plot/graph_sources.h"
 
@@ -22,6 +23,12 @@ inline LinkSources linkSources(ConsoleState& s) {
     return LinkSources{s.dblMeasMatrix, s.cal,         s.dblVsupply, s.dblVsupplyMeas,
                        s.blnCompliance, s.cboIaRange,  s.cboIsRange, s.cboAverage,
                        s.cboCompliance, s.chkExtVheat, s.dblVheatExt};
+}
+
+inline SetupSources setupSources(const ConsoleState& s) {
+    return SetupSources{s.meas,          s.graph,       s.quickTest,  s.dblMeasMatrix,
+                        s.intPins,       s.cboIaRange,  s.cboIsRange, s.cboAverage,
+                        s.cboCompliance, s.chkExtVheat, s.dblVheatExt};
 }
 
 }  // namespace ostrino

@@ -6,6 +6,7 @@
 #include "common/numbers.h"
 #include "common/stepping_values.h"
 #include "common/text_file.h"
+#include "measure/console_views.h"
 
 namespace ostrino {
 
@@ -34,7 +35,7 @@ SetupControls setupControls(const Form1Model& model) {
 
 std::optional<std::string> setupFileText(const ConsoleState& state, const Form1Model& model,
                                          std::string& error) {
-    return setupFileText(state, setupControls(model), error);
+    return setupFileText(setupSources(state), setupControls(model), error);
 }
 
 // ---- the operations ----------------------------------------------------------------------
