@@ -22,7 +22,8 @@ ConsoleApp::ConsoleApp(const CommandLine& cl, Clock& clockIn, Dialogs& dialogsIn
       dialogs(dialogsIn),
       beeper(beeperIn),
       port(makePort(cl, clockIn)),
-      link(*state, com, *port, clockIn, dialogsIn) {
+      link(*state, com, *port, clockIn, dialogsIn),
+      libraryFile(cl.libraryFile) {
     link.onGroundState = [this] { GotoGroundState(*state, link); };
 }
 

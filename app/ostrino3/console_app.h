@@ -3,6 +3,7 @@
 // port (real or simulated), the clock, the dialogs and the instrument link.
 
 #include <memory>
+#include <string>
 
 #include "app/ostrino3/command_line.h"
 #include "common/console_state.h"
@@ -26,6 +27,8 @@ struct ConsoleApp {
     FrmComModel com;
     std::unique_ptr<SerialPort> port;
     InstrumentLink link;
+    // The valve library file the command line names (empty: the default one).
+    std::string libraryFile;
 };
 
 }  // namespace ostrino
