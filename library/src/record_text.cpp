@@ -1,6 +1,7 @@
 #include "library/record_text.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "text_forms.h"
 
@@ -16,6 +17,35 @@ std::string hardwareText(int version) {
         text += " (400 V supplies)";
     }
     return text;
+}
+
+// A figure with four significant digits or so, as a user reads it: 8880, 17.12, 1.928.
+std::string readable(double v) {
+    const double a = std::fabs(v);
+    const int decimals = a >= 1000.0 ? 0 : a >= 100.0 ? 1 : a >= 10.0 ? 2 : 3;
+    std::string text = fixedNumber(v, decimals);
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0') {
+            text.pop_back();
+        }
+        if (text.back() == '.') {
+            text.pop_back();
+        }
+    }
+    return text;
+}
+
+const char* unitOf(const std::string& name) {
+    if (name == "Ia" || name == "Is") {
+        return " mA";
+    }
+    if (name == "Ra" || name == "Rs") {
+        return " ohm";
+    }
+    if (name.rfind("Gm", 0) == 0) {
+        return " mA/V";
+    }
+    return "";
 }
 
 }  // namespace
@@ -49,7 +79,7 @@ std::vector<std::pair<std::string, std::string>> recordDetails(const StoredRecor
                         : std::to_string(r.points.size()) + " in " + std::to_string(curves) +
                               (curves == 1 ? " curve" : " curves")},
     };
-    // One line per quick-test section: "section 1: Ia 1.21 Ra 62500 Gm 1.6 mu 100".
+    // One line per quick-test section: "section 1: Ia 1.21 mA, Ra 62500 ohm, Gm 1.6 mA/V, mu 100".
     std::vector<std::pair<int, std::string>> sections;
     for (const QuickTestValue& q : r.quickTest) {
         auto it = std::find_if(sections.begin(), sections.end(),
@@ -57,8 +87,10 @@ std::vector<std::pair<std::string, std::string>> recordDetails(const StoredRecor
         if (it == sections.end()) {
             sections.push_back({q.section, "section " + std::to_string(q.section) + ":"});
             it = sections.end() - 1;
+        } else {
+            it->second += ",";
         }
-        it->second += " " + q.name + " " + shortestNumber(q.value);
+        it->second += " " + q.name + " " + readable(q.value) + unitOf(q.name);
     }
     for (std::size_t i = 0; i < sections.size(); ++i) {
         table.push_back({i == 0 ? "Quick test:" : "", sections[i].second});

@@ -1,5 +1,6 @@
 #include "library/window/frm_library.h"
 
+#include <QCollator>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -48,6 +49,21 @@ void fillTypes(QComboBox* c, const std::vector<std::string>& types, const std::s
     c->setEditText(QString::fromStdString(current));
 }
 
+// Labels sort as people count: "ECC83 #9" before "ECC83 #10".
+class CountingItem : public QTableWidgetItem {
+  public:
+    using QTableWidgetItem::QTableWidgetItem;
+    bool operator<(const QTableWidgetItem& other) const override {
+        static const QCollator collator = [] {
+            QCollator c;
+            c.setNumericMode(true);
+            c.setCaseSensitivity(Qt::CaseInsensitive);
+            return c;
+        }();
+        return collator.compare(text(), other.text()) < 0;
+    }
+};
+
 QTableWidget* table(const char* name, const QStringList& headings) {
     auto* t = new QTableWidget(0, static_cast<int>(headings.size()));
     t->setObjectName(name);
@@ -57,6 +73,8 @@ QTableWidget* table(const char* name, const QStringList& headings) {
     t->verticalHeader()->setVisible(false);
     t->horizontalHeader()->setStretchLastSection(true);
     t->setAlternatingRowColors(true);
+    t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 8);
+    t->setWordWrap(false);
     return t;
 }
 
@@ -155,9 +173,8 @@ QWidget* frmLibrary::buildRecords() {
         for (const QModelIndex& row : tblRecords_->selectionModel()->selectedRows()) {
             ids.push_back(tblRecords_->item(row.row(), 0)->data(Qt::UserRole).toLongLong());
         }
-        // Table order, so that "the first" is the one at the top.
         logic_.select(std::move(ids));
-        refreshFromModel();
+        refreshFromModel(false);
     });
     h->addWidget(tblRecords_, 3);
 
@@ -274,7 +291,7 @@ void frmLibrary::refreshTable() {
         int c = 0;
         for (const std::string* text :
              {&row.date, &row.type, &row.label, &row.measurement, &row.note}) {
-            auto* item = new QTableWidgetItem(QString::fromStdString(*text));
+            auto* item = new CountingItem(QString::fromStdString(*text));
             item->setData(Qt::UserRole, static_cast<qlonglong>(row.id));
             tblRecords_->setItem(r, c++, item);
         }
@@ -292,6 +309,7 @@ void frmLibrary::refreshTable() {
         }
     }
     tblRecords_->resizeColumnsToContents();
+    tblRecords_->horizontalHeader()->setStretchLastSection(true);
 }
 
 void frmLibrary::refreshMatches() {
@@ -323,9 +341,13 @@ void frmLibrary::refreshMatches() {
         ++r;
     }
     tblMatches_->resizeColumnsToContents();
+    // The valves share the width that is left.
+    for (int column = 2; column < tblMatches_->columnCount(); ++column) {
+        tblMatches_->horizontalHeader()->setSectionResizeMode(column, QHeaderView::Stretch);
+    }
 }
 
-void frmLibrary::refreshFromModel() {
+void frmLibrary::refreshFromModel(bool rows) {
     refreshing_ = true;
     const LibraryWindowModel& m = logic_.model;
     fillTypes(cboType_, m.types, m.cboType, true);
@@ -337,7 +359,9 @@ void frmLibrary::refreshFromModel() {
     txtLabel_->setText(QString::fromStdString(m.txtLabel));
     txtFrom_->setText(QString::fromStdString(m.txtFrom));
     txtTo_->setText(QString::fromStdString(m.txtTo));
-    refreshTable();
+    if (rows) {
+        refreshTable();
+    }
     QString details;
     for (const auto& [caption, text] : m.details) {
         details += QString::fromStdString(caption.empty() ? "" : caption + " ") +

@@ -31,7 +31,9 @@ class frmLibrary : public QWidget {
     QWidget* buildRecords();
     QWidget* buildMatching();
     void readFilter();
-    void refreshFromModel();
+    // Widgets from the model; the table of records too when `rows` (a new selection leaves
+    // it as it is, scrolled and sorted as the user left it).
+    void refreshFromModel(bool rows = true);
     void refreshTable();
     void refreshMatches();
     void act(void (LibraryWindowLogic::*action)());

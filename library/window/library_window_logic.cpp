@@ -74,8 +74,8 @@ bool LibraryWindowLogic::refresh() {
     model.types.assign(types.begin(), types.end());
     model.rows.clear();
     for (const library::RecordSummary& s : listed.value()) {
-        model.rows.push_back({s.id, library::dateTimeText(s.when).substr(0, 16), s.valveType,
-                              s.label, library::measurementText(s), s.note});
+        model.rows.push_back({s.id, library::dateTimeText(s.when), s.valveType, s.label,
+                              library::measurementText(s), s.note});
     }
     model.lblStatus = std::to_string(model.rows.size()) + " of " +
                       std::to_string(all.value().size()) + " records";
