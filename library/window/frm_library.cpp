@@ -308,8 +308,9 @@ void frmLibrary::refreshTable() {
                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
     }
+    // The columns as wide as their texts, once; the note takes what is left.
     tblRecords_->resizeColumnsToContents();
-    tblRecords_->horizontalHeader()->setStretchLastSection(true);
+    tblRecords_->horizontalHeader()->setSectionResizeMode(4, QHeaderView::Stretch);
 }
 
 void frmLibrary::refreshMatches() {
