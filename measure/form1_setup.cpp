@@ -80,7 +80,13 @@ bool SetupFile::openFrom(const std::string& path, OutOfLimits outOfLimits) {
         dialogs_.message("The setup file " + path + " cannot be read (" + error + ").");
         return false;
     }
-    const auto data = parseSetupFile(*content, error);
+    return openText(*content, path, outOfLimits);
+}
+
+bool SetupFile::openText(const std::string& content, const std::string& path,
+                         OutOfLimits outOfLimits) {
+    std::string error;
+    const auto data = parseSetupFile(content, error);
     if (!data) {
         dialogs_.message("The setup file " + path + " cannot be used (" + error +
                          "). Nothing has been changed.");

@@ -44,6 +44,10 @@ class SetupFile {
     // corrected as a typed one would be).
     bool saveTo(const std::string& path);
     bool openFrom(const std::string& path, OutOfLimits outOfLimits = OutOfLimits::Correct);
+    // A setup file's text that was kept elsewhere (a library record), opened as a file of
+    // that name would be: "The setup file <name> ...".
+    bool openText(const std::string& content, const std::string& name,
+                  OutOfLimits outOfLimits = OutOfLimits::Correct);
 
   private:
     // A value outside its limit: the message and the lines of the file it concerns.

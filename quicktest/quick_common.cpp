@@ -126,6 +126,31 @@ std::string comparedText(const Differential& d, double nominal, double unitDivis
     return d.text == kNotMeasured ? kNotMeasured : "---";
 }
 
+void addFigure(std::vector<QuickTestFigure>& figures, int section, const char* name,
+               const Differential& d) {
+    if (d.computed) {
+        figures.push_back({section, name, d.value});
+    }
+}
+
+std::string resultLine(const std::string& caption, const std::string& value,
+                       const std::string& unit, const std::string* percent) {
+    std::string shownUnit;
+    for (const char c : unit) {
+        if (c != '(' && c != ')') {
+            shownUnit += c;
+        }
+    }
+    std::string line = caption + ": " + value;
+    if (!shownUnit.empty() && shownUnit != "-") {
+        line += " " + shownUnit;
+    }
+    if (percent != nullptr && *percent != kNotMeasured) {
+        line += " (" + *percent + " %)";
+    }
+    return line;
+}
+
 // ---- entry fields -------------------------------------------------------------------------
 
 int fieldIndex(int code) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "common/calibration.h"
 #include "common/console_settings.h"
@@ -59,6 +60,24 @@ void showDifferential(const Differential& d, std::string& value, std::string& un
 // nominal's kohm) compared with nominal when it was computed, "- - -" when its points were
 // not measured, "---" when it is out of range.
 std::string comparedText(const Differential& d, double nominal, double unitDivisor);
+
+// One figure of a test as computed, before it is rounded for display: "Ia" (mA), "Ra"
+// (ohm), "Gm" (mA/V), "mu", ...; section 2 is the second section of a double triode. A
+// figure the test could not compute is left out.
+struct QuickTestFigure {
+    int section = 1;
+    std::string name;
+    double value = 0.0;
+};
+// Adds the figure when d was computed.
+void addFigure(std::vector<QuickTestFigure>& figures, int section, const char* name,
+               const Differential& d);
+
+// One result as the window shows it, on one line: "Ia: 1.21 mA (97 %)". The unit loses the
+// parentheses of its caption ("(kohm)"); the percentage is left out when there is none ("- - -":
+// no nominal value, or not measured).
+std::string resultLine(const std::string& caption, const std::string& value,
+                       const std::string& unit, const std::string* percent);
 
 // ---- entry fields -------------------------------------------------------------------------
 
@@ -127,6 +146,8 @@ struct QuickTestContext {
     Beeper& beeper;
     // Date and time for the first report line; the local time when empty.
     std::function<std::string()> dateTime;
+    // Told after a test has been analysed (the window's owner keeps what was measured last).
+    std::function<void()> analysed = {};
 };
 
 // One point of a quick test: anode, screen (second anode) and grid voltage.
@@ -210,6 +231,9 @@ class QuickTestLogic {
         }
         if (outcome == RunOutcome::Analyse) {
             analyse();
+            if (ctx_.analysed) {
+                ctx_.analysed();
+            }
         }
         model.cmdTestCaption = "Test";
         TestButtonUpdate();

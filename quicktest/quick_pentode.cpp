@@ -77,7 +77,10 @@ void QTpentode::AnalyzeQTPMatrix() {
                   Vs = MeasMatrix::Vs, Vg = MeasMatrix::Vg;
 
     double bar = 0.0;
+    p.figures.clear();
     if (rowMeasured(m, 1)) {
+        p.figures.push_back({1, "Ia", at(1, Ia)});
+        p.figures.push_back({1, "Is", at(1, Is)});
         p.lblIa = decimalsText(at(1, Ia), 2);
         p.lblIs = decimalsText(at(1, Is), 2);
         p.lblVa = decimalsText(at(1, Va), 1);
@@ -138,6 +141,37 @@ void QTpentode::AnalyzeQTPMatrix() {
     }
     p.lblMu2 =
         rs.computed && gms.computed ? decimalsText(gms.value * rs.value / 1000.0, 0) : "N.A.";
+
+    addFigure(p.figures, 1, "Ra", ra);
+    addFigure(p.figures, 1, "Gm", gma);
+    if (ra.computed && gma.computed) {
+        p.figures.push_back({1, "mu", gma.value * ra.value / 1000.0});
+    }
+    addFigure(p.figures, 1, "Rs", rs);
+    addFigure(p.figures, 1, "Gm1", gm1);
+    addFigure(p.figures, 1, "Gm2", gm2);
+    addFigure(p.figures, 1, "Gms", gms);
+    if (rs.computed && gms.computed) {
+        p.figures.push_back({1, "mu2", gms.value * rs.value / 1000.0});
+    }
+}
+
+std::vector<std::string> QTpentode::resultLines() const {
+    const QTpentodeModel& p = model;
+    return {
+        resultLine("Va", p.lblVa, "V", nullptr),
+        resultLine("Vs", p.lblVs, "V", nullptr),
+        resultLine("Ia", p.lblIa, "mA", &p.lblIaProc),
+        resultLine("Is", p.lblIs, "mA", &p.lblIsProc),
+        resultLine("Gma", p.lblIaVg, p.lblIaVgmA, &p.lblGmProc),
+        resultLine("Ra", p.lblVaIa, p.lblVaIaohm, &p.lblRaProc),
+        resultLine("mu1", p.lblMu1, "", &p.lblMuProc),
+        resultLine("Gm1", p.lblIaVs, p.lblIaVsmA, nullptr),
+        resultLine("Gms", p.lblIsVg, p.lblIsVgmA, nullptr),
+        resultLine("Rs", p.lblVsIs, p.lblVsIsohm, nullptr),
+        resultLine("mu2", p.lblMu2, "", nullptr),
+        resultLine("Gm2", p.lblIsVa, p.lblIsVamA, nullptr),
+    };
 }
 
 std::string QTpentode::reportText() const {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "quicktest/quick_common.h"
 
@@ -35,6 +36,9 @@ struct QTpentodeModel {
     std::string lblVsIs = kNotMeasured, lblVsIsohm = "(ohm)";
     std::string lblMu2 = kNotMeasured;
     std::string lblIsVa = kNotMeasured, lblIsVamA = "(mA/V)";
+
+    // The figures of the last analysis, unrounded.
+    std::vector<QuickTestFigure> figures;
 };
 
 class QTpentode : public QuickTestLogic<QTpentodeModel> {
@@ -54,6 +58,8 @@ class QTpentode : public QuickTestLogic<QTpentodeModel> {
     void ReportPentode();
     // The report as written to the file.
     std::string reportText() const;
+    // The results the window shows, one line each: "Ia: 1.21 mA (97 %)".
+    std::vector<std::string> resultLines() const;
 
     double dblVaStep() const { return fields_.steps[0]; }
     double dblVsStep() const { return fields_.steps[1]; }

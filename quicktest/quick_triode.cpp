@@ -40,13 +40,14 @@ struct SectionLabels {
 // Ra from rows 0 and 4, Gm from rows 1 and 3, of the current column iCol against the
 // voltage column vCol.
 void analyzeSection(const MeasMatrix& m, int iCol, int vCol, const QuickTestSettings& q,
-                    SectionLabels out) {
+                    SectionLabels out, std::vector<QuickTestFigure>& figures, int section) {
     const Differential ra =
         rowMeasured(m, 0) && rowMeasured(m, 4)
             ? resistance(m(4, vCol) - m(0, vCol), (m(4, iCol) - m(0, iCol)) / 1000.0)
             : notMeasured();
     showDifferential(ra, out.ra, out.raUnit);
     out.raProc = comparedText(ra, q.dblQTTRaNom, 1000.0);
+    addFigure(figures, section, "Ra", ra);
 
     const Differential gm =
         rowMeasured(m, 1) && rowMeasured(m, 3)
@@ -54,12 +55,14 @@ void analyzeSection(const MeasMatrix& m, int iCol, int vCol, const QuickTestSett
             : notMeasured();
     showDifferential(gm, out.gm, out.gmUnit);
     out.gmProc = comparedText(gm, q.dblQTTGmNom, 1.0);
+    addFigure(figures, section, "Gm", gm);
 
     if (ra.computed && gm.computed) {
         const double mu = gm.value * ra.value / 1000.0;
         out.mu = decimalsText(mu, 0);
         double bar = 0.0;
         out.muProc = CalNom(mu, q.dblQTTMuNom, bar);
+        figures.push_back({section, "mu", mu});
     } else {
         out.mu = "N.A.";
         out.muProc = "---";
@@ -112,7 +115,10 @@ void QTtriode::AnalyzeQTTMatrix() {
     const auto& m = testPoints();
     const QuickTestSettings& q = ctx_.settings;
     double bar = 0.0;
+    model.figures.clear();
     if (rowMeasured(m, 2)) {
+        model.figures.push_back({1, "Ia", m(2, MeasMatrix::Ia)});
+        model.figures.push_back({2, "Ia", m(2, MeasMatrix::Is)});
         model.lblIa1 = decimalsText(m(2, MeasMatrix::Ia), 2);
         model.lblIa2 = decimalsText(m(2, MeasMatrix::Is), 2);
         model.lblVa1 = decimalsText(m(2, MeasMatrix::Va), 1);
@@ -131,10 +137,12 @@ void QTtriode::AnalyzeQTTMatrix() {
     }
     analyzeSection(m, MeasMatrix::Ia, MeasMatrix::Va, q,
                    {model.lblVa1Ia1, model.lblVa1Ia1ohm, model.lblRa1Proc, model.lblIa1Vg,
-                    model.lblIa1VgmA, model.lblGm1Proc, model.lblMu1, model.lblMu1Proc});
+                    model.lblIa1VgmA, model.lblGm1Proc, model.lblMu1, model.lblMu1Proc},
+                   model.figures, 1);
     analyzeSection(m, MeasMatrix::Is, MeasMatrix::Vs, q,
                    {model.lblVa2Ia2, model.lblVa2Ia2ohm, model.lblRa2Proc, model.lblIa2Vg,
-                    model.lblIa2VgmA, model.lblGm2Proc, model.lblMu2, model.lblMu2Proc});
+                    model.lblIa2VgmA, model.lblGm2Proc, model.lblMu2, model.lblMu2Proc},
+                   model.figures, 2);
 }
 
 std::string QTtriode::reportText() const {
@@ -175,6 +183,22 @@ std::string QTtriode::reportText() const {
         w.str(" ").endLine();
     }
     return w.text();
+}
+
+std::vector<std::string> QTtriode::resultLines() const {
+    const QTtriodeModel& t = model;
+    return {
+        resultLine("Va section 1", t.lblVa1, "V", nullptr),
+        resultLine("Va section 2", t.lblVa2, "V", nullptr),
+        resultLine("Section 1 Ia", t.lblIa1, "mA", &t.lblIa1Proc),
+        resultLine("Section 2 Ia", t.lblIa2, "mA", &t.lblIa2Proc),
+        resultLine("Section 1 Ra", t.lblVa1Ia1, t.lblVa1Ia1ohm, &t.lblRa1Proc),
+        resultLine("Section 2 Ra", t.lblVa2Ia2, t.lblVa2Ia2ohm, &t.lblRa2Proc),
+        resultLine("Section 1 Gm", t.lblIa1Vg, t.lblIa1VgmA, &t.lblGm1Proc),
+        resultLine("Section 2 Gm", t.lblIa2Vg, t.lblIa2VgmA, &t.lblGm2Proc),
+        resultLine("Section 1 mu", t.lblMu1, "", &t.lblMu1Proc),
+        resultLine("Section 2 mu", t.lblMu2, "", &t.lblMu2Proc),
+    };
 }
 
 void QTtriode::ReportTriode() {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "quicktest/quick_common.h"
 
@@ -33,6 +34,9 @@ struct QTtriodeModel {
     std::string lblVa2Ia2 = kNotMeasured, lblVa2Ia2ohm = "(kohm)", lblRa2Proc = kNotMeasured;
     std::string lblIa2Vg = kNotMeasured, lblIa2VgmA = "(mA/V)", lblGm2Proc = kNotMeasured;
     std::string lblMu2 = kNotMeasured, lblMu2Proc = kNotMeasured;
+
+    // The figures of the last analysis, unrounded.
+    std::vector<QuickTestFigure> figures;
 };
 
 class QTtriode : public QuickTestLogic<QTtriodeModel> {
@@ -52,6 +56,8 @@ class QTtriode : public QuickTestLogic<QTtriodeModel> {
     void ReportTriode();
     // The report as written to the file.
     std::string reportText() const;
+    // The results the window shows, one line each: "Section 1 Ia: 1.21 mA (97 %)".
+    std::vector<std::string> resultLines() const;
 
     double dblVa1Step() const { return fields_.steps[0]; }
     double dblVa2Step() const { return fields_.steps[1]; }

@@ -11,6 +11,7 @@
 
 #include "app/ostrino3/distortion_run.h"
 #include "app/ostrino3/headless_console.h"
+#include "app/ostrino3/library_link.h"
 #include "common/text_file.h"
 #include "files/data_export.h"
 #include "measure/console_views.h"
@@ -20,6 +21,8 @@
 #include "platform/qt/qt_clock.h"
 #include "plot/graph_settings.h"
 #include "plot/plotter.h"
+#include "quicktest/quick_pentode.h"
+#include "quicktest/quick_triode.h"
 
 namespace ostrino {
 
@@ -35,6 +38,68 @@ int countRows(const MeasMatrix& m, bool measuredOnly) {
         n += (!measuredOnly || c >= 1) ? 1 : 0;
     }
     return n;
+}
+
+// What the quick test has measured and found.
+struct QuickTestRun {
+    std::vector<std::string> lines;
+    std::string report;
+    std::vector<QuickTestFigure> figures;
+    std::vector<library::MeasuredPoint> points;
+};
+
+// The quick test that the setup selects, run as its window's "Test" runs it (with the
+// heater on); the labels it shows, its report and its figures afterwards.
+template <class Test>
+QuickTestRun runQuickTest(HeadlessConsole& console, const std::string& title) {
+    QuickTestContext ctx = quickTestContext(console.app, console.logic);
+    Test test(std::move(ctx));
+    test.Form_Load();
+    test.model.txtTitle = title;
+    test.cmdTest_Click();
+    return {test.resultLines(), test.reportText(), test.model.figures,
+            measuredPoints(test.testPoints(), 0)};
+}
+
+// "the data file a.osd and the plot a.bmp"
+std::string listed(const std::vector<std::string>& items) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        text += (i == 0 ? "" : i + 1 < items.size() ? ", " : " and ") + items[i];
+    }
+    return text;
+}
+
+// --library-add: the record of what was measured, stored; false after a message.
+bool storeInLibrary(const CommandLine& cl, HeadlessConsole& console, LibraryAccess& access,
+                    const std::string& valveType, std::vector<library::MeasuredPoint> points,
+                    const std::vector<QuickTestFigure>& figures, const std::string& kept) {
+    Dialogs& dialogs = console.dialogs;
+    std::string error;
+    auto record =
+        consoleRecord(console.state, console.logic.model, std::move(points), figures, error);
+    if (!record) {
+        dialogs.message(notStoredMessage(
+            {library::LibraryFault::InvalidRecord, "Its setup cannot be written: " + error + "."},
+            kept));
+        return false;
+    }
+    record->valveType = valveType;
+    record->label = cl.libraryAdd;
+    record->note = cl.note;
+    auto library = access.tryGet();
+    if (!library) {
+        dialogs.message(notStoredMessage(library.error(), kept));
+        return false;
+    }
+    auto id = library.value()->add(*record);
+    if (!id) {
+        dialogs.message(notStoredMessage(id.error(), kept));
+        return false;
+    }
+    dialogs.message("Stored as record " + std::to_string(id.value()) + " (" + valveType + ", " +
+                    cl.libraryAdd + ") in the valve library " + access.file().string() + ".");
+    return true;
 }
 
 }  // namespace
@@ -65,6 +130,35 @@ int runBatch(const CommandLine& cl) {
         return 2;
     }
 
+    const int quickTestType = state.quickTest.intQTtype;
+    if (cl.quickTest && quickTestType != 1 && quickTestType != 2) {
+        dialogs.message("The setup file " + cl.batchSetup +
+                        " selects no quick test (neither triode nor pentode); nothing has been "
+                        "measured.");
+        return 2;
+    }
+
+    // The type of the record to store: given, or that of the library's last record. A
+    // library that cannot be opened now is reported when the measurement is to be stored.
+    std::optional<LibraryAccess> library;
+    std::string valveType = cl.valveType;
+    if (!cl.libraryAdd.empty()) {
+        library.emplace(libraryFile(cl.libraryFile), dialogs);
+        if (valveType.empty()) {
+            if (auto opened = library->tryGet()) {
+                const auto last = lastRecord(*opened.value());
+                if (!last) {
+                    dialogs.message("--library-add needs --valve-type T: the valve library " +
+                                    library->file().string() +
+                                    " holds no record to take the type from; nothing has been "
+                                    "measured.");
+                    return 2;
+                }
+                valveType = last->valveType;
+            }
+        }
+    }
+
     // The outputs hold only what this run measures: the setup's own actual curves are no part
     // of it, not even as left-overs in the row that ends the data (its stored block stays as
     // it was).
@@ -77,7 +171,12 @@ int runBatch(const CommandLine& cl) {
     // Heater on: ping and the ten-step ramp.
     logic.run.cmdMeasStart_Click();
     outcome.fault = state.intMeasStat != kHeaterOn;
-    if (!outcome.fault) {
+    QuickTestRun quick;
+    if (!outcome.fault && cl.quickTest) {
+        quick = quickTestType == 1 ? runQuickTest<QTtriode>(console, cl.libraryAdd)
+                                   : runQuickTest<QTpentode>(console, cl.libraryAdd);
+        outcome.fault = state.intMeasStat != kHeaterOn;
+    } else if (!outcome.fault) {
         logic.run.cmdMeasStart_Click();  // the sweep
         if (progress) {
             std::fputs("\n", stderr);
@@ -93,7 +192,24 @@ int runBatch(const CommandLine& cl) {
             dialogs.message("The heater may still be on: switching it off has failed.");
         }
     }
-    outcome.measuredPoints = countRows(state.dblMeasMatrix, true);
+    outcome.measuredPoints =
+        cl.quickTest ? static_cast<int>(quick.points.size()) : countRows(state.dblMeasMatrix, true);
+    std::vector<std::string> written;  // the outputs that keep the measurement
+
+    // --quick-test: the results as the window shows them, the report as "Report" appends it.
+    if (cl.quickTest && !outcome.fault) {
+        for (const std::string& l : quick.lines) {
+            std::printf("%s\n", l.c_str());
+        }
+        std::fflush(stdout);
+        if (!cl.report.empty()) {
+            if (writeReportTo(dialogs, cl.report, quick.report, true)) {
+                written.push_back("the report " + cl.report);
+            } else {
+                outcome.outputsWritten = false;
+            }
+        }
+    }
 
     // --distortion: the analysis of the family just measured, its load line on the plot.
     if (!outcome.fault && outcome.measuredPoints > 0 && !cl.distortion.empty()) {
@@ -109,7 +225,11 @@ int runBatch(const CommandLine& cl) {
     // The outputs hold what was measured, also after a fault; with nothing measured there
     // is no data and no plot to write, and files of those names are left as they are.
     std::vector<std::string> notWritten;
-    if (outcome.measuredPoints == 0) {
+    if (cl.quickTest) {
+        if (outcome.measuredPoints == 0) {
+            dialogs.message("No point has been measured.");
+        }
+    } else if (outcome.measuredPoints == 0) {
         if (!cl.saveData.empty()) {
             notWritten.push_back("the data file " + cl.saveData);
         }
@@ -127,6 +247,9 @@ int runBatch(const CommandLine& cl) {
         if (!cl.saveData.empty()) {
             outcome.outputsWritten =
                 DataExport(exportSources(state), logic.model, dialogs).saveMeasMXTo(cl.saveData);
+            if (outcome.outputsWritten) {
+                written.push_back("the data file " + cl.saveData);
+            }
         }
         if (!cl.savePlot.empty()) {
             std::string error;
@@ -137,8 +260,31 @@ int runBatch(const CommandLine& cl) {
         }
     }
     // The setup: its settings, the stored block it came with and the curves of this run.
-    if (!cl.saveSetup.empty() && !setup.saveTo(cl.saveSetup)) {
-        outcome.outputsWritten = false;
+    if (!cl.saveSetup.empty()) {
+        if (setup.saveTo(cl.saveSetup)) {
+            written.push_back("the setup " + cl.saveSetup);
+        } else {
+            outcome.outputsWritten = false;
+        }
+    }
+
+    // --library-add: only a whole measurement goes into the library.
+    if (library) {
+        if (outcome.fault || outcome.heaterOffFailed || outcome.measuredPoints == 0) {
+            dialogs.message(
+                "The measurement is not complete; nothing has been stored in the "
+                "valve library.");
+            outcome.stored = false;
+        } else {
+            const std::string kept =
+                !written.empty() ? "The measurement is kept in " + listed(written) + "."
+                : cl.quickTest   ? "Its results are printed above."
+                                 : "Nothing else keeps it (--save-data, --save-setup).";
+            outcome.stored =
+                storeInLibrary(cl, console, *library, valveType,
+                               cl.quickTest ? quick.points : measuredPoints(state.dblMeasMatrix, 0),
+                               quick.figures, kept);
+        }
     }
     app.link.closePort();
     return batchExitStatus(outcome);

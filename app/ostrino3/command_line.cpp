@@ -38,6 +38,27 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             }
             return true;
         }
+        if (a == "--report" || a == "--library" || a == "--library-add" || a == "--valve-type" ||
+            a == "--note") {
+            std::string& target = a == "--report"        ? cl.report
+                                  : a == "--library"     ? cl.libraryFile
+                                  : a == "--library-add" ? cl.libraryAdd
+                                  : a == "--valve-type"  ? cl.valveType
+                                                         : cl.note;
+            if (i + 1 >= args.size() || (args[i + 1].empty() && a != "--note")) {
+                cl.error = a + (a == "--report" || a == "--library" ? " needs a file name"
+                                : a == "--library-add"              ? " needs a label"
+                                : a == "--valve-type"               ? " needs a valve type"
+                                                                    : " needs a text");
+                return true;
+            }
+            target = args[++i];
+            return true;
+        }
+        if (a == "--quick-test") {
+            cl.quickTest = true;
+            return true;
+        }
         if (a == "--ping") {
             cl.ping = true;
             return true;
@@ -63,6 +84,19 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
                        ? "--distortion needs a setup file after its values, or --batch"
                        : "--distortion with --batch analyses what was measured; it takes no "
                          "setup file of its own";
+    } else if (cl.quickTest && cl.batchSetup.empty()) {
+        cl.error = "--quick-test goes with --batch";
+    } else if (!cl.report.empty() && !cl.quickTest) {
+        cl.error = "--report goes with --quick-test";
+    } else if (cl.quickTest &&
+               !(cl.saveData.empty() && cl.savePlot.empty() && cl.distortion.empty())) {
+        cl.error =
+            "--quick-test measures no curves: --save-data, --save-plot and --distortion go "
+            "with a sweep";
+    } else if (!cl.libraryAdd.empty() && cl.batchSetup.empty()) {
+        cl.error = "--library-add goes with --batch";
+    } else if (cl.libraryAdd.empty() && !(cl.valveType.empty() && cl.note.empty())) {
+        cl.error = "--valve-type and --note go with --library-add";
     }
     return cl;
 }
@@ -116,6 +150,20 @@ std::string usageText(const std::string& program) {
            "                      peak V); prints the results one per line and writes\n"
            "                      curves.txt; exit 2 with the reason when it cannot be done.\n"
            "                      With --batch (no SETUP.oss): on what was just measured\n"
+           "  --quick-test        with --batch: run the quick test that the setup selects\n"
+           "                      (triode or pentode) instead of the sweep and print its\n"
+           "                      results one per line, as the quick-test window shows them\n"
+           "  --report FILE       with --quick-test: append the test's report to FILE\n"
+           "  --library FILE      the valve library (default\n"
+           "                      $XDG_DATA_HOME/ostrino/library.sqlite, that is\n"
+           "                      ~/.local/share/ostrino/library.sqlite; created on first use)\n"
+           "  --library-add LABEL with --batch: store what was measured (sweep or quick test)\n"
+           "                      in the library under LABEL; exit 3 when everything else\n"
+           "                      went well but it could not be stored (the outputs are\n"
+           "                      written all the same)\n"
+           "  --valve-type T      with --library-add: the valve type (default: the type of\n"
+           "                      the library's last record)\n"
+           "  --note N            with --library-add: a note kept with the record\n"
            "  --help              show this text\n"
            "  --version           show the version\n";
 }
@@ -124,7 +172,10 @@ int batchExitStatus(const BatchOutcome& outcome) {
     if (outcome.fault || outcome.heaterOffFailed || outcome.measuredPoints == 0) {
         return 1;
     }
-    return outcome.outputsWritten && outcome.analysed ? 0 : 2;
+    if (!outcome.outputsWritten || !outcome.analysed) {
+        return 2;
+    }
+    return outcome.stored ? 0 : 3;
 }
 
 }  // namespace ostrino

@@ -21,6 +21,15 @@ struct CommandLine : CommonOptions {
     // curves are analysed (empty with --batch: what was just measured).
     std::string distortion;
     std::string distortionSetup;
+    // --quick-test [--report FILE]: the setup's quick test instead of the sweep.
+    bool quickTest = false;
+    std::string report;
+    // --library FILE: the valve library (empty: the default file).
+    std::string libraryFile;
+    // --library-add LABEL [--valve-type T] [--note N]: store what --batch measured.
+    std::string libraryAdd;
+    std::string valveType;
+    std::string note;
 };
 
 // The four --distortion settings as they would be typed into txtVsupply, txtRload,
@@ -39,10 +48,12 @@ struct BatchOutcome {
     int measuredPoints = 0;
     bool outputsWritten = true;  // every output asked for has been written
     bool analysed = true;        // --distortion, when asked for, could be done
+    bool stored = true;          // --library-add, when asked for, has stored the record
 };
 // 0 when all went well; 1 when the measurement failed (a communication fault, the heater
 // perhaps still on, or not a single point measured); 2 when an output could not be written
-// or the distortion analysis asked for could not be done.
+// or the distortion analysis asked for could not be done; 3 when all that went well but
+// the valve library could not store the measurement.
 int batchExitStatus(const BatchOutcome& outcome);
 
 }  // namespace ostrino

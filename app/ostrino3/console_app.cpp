@@ -23,8 +23,17 @@ ConsoleApp::ConsoleApp(const CommandLine& cl, Clock& clockIn, Dialogs& dialogsIn
       dialogs(dialogsIn),
       beeper(beeperIn),
       port(makePort(cl, clockIn)),
-      link(linkSources(*state), com, *port, clockIn, dialogsIn) {
+      link(linkSources(*state), com, *port, clockIn, dialogsIn),
+      libraryFile(cl.libraryFile) {
     link.onGroundState = [this] { GotoGroundState(*state, link); };
+}
+
+QuickTestContext quickTestContext(ConsoleApp& app, Form1Logic& logic) {
+    ConsoleState& s = *app.state;
+    return QuickTestContext{
+        s.quickTest, s.cal,   s.intMeasStat, s.blnCompliance, s.meas.dblDelay, logic.model,
+        logic.run,   app.com, app.link,      app.clock,       app.dialogs,     app.beeper,
+        {}};
 }
 
 }  // namespace ostrino

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "files/frm_cal.h"
+#include "library/labels.h"
 #include "measure/console_views.h"
 #include "platform/qt/form_widgets.h"
 
@@ -83,6 +84,13 @@ Form1::Form1(ConsoleApp& app, QWidget* parent)
     // Our own tools live in a menu bar of their own, never between the set-up controls.
     toolsMenu_ = menuBar()->addMenu("&Tools");
     toolsMenu_->setObjectName("menuTools");
+    library_ = std::make_unique<LibraryAccess>(libraryFile(app.libraryFile), app.dialogs);
+    QAction* libraryAction =
+        toolsMenu_->addAction("&Library\u2026", this, [this] { mnuLibrary_Click(); });
+    libraryAction->setObjectName("mnuLibrary");
+    QAction* addAction =
+        toolsMenu_->addAction("&Add to library\u2026", this, [this] { mnuAddToLibrary_Click(); });
+    addAction->setObjectName("mnuAddToLibrary");
 
     Form1Hooks& hooks = logic_->hooks;
     hooks.Refresh = [this] { refreshFromModel(); };
@@ -245,7 +253,11 @@ QWidget* Form1::buildSetupFrame() {
 
     MeasRun& run = logic_->run;
     cmdMeasStart_ = button("cmdMeasStart", "Heater on !", [this, &run] {
+        const bool sweep = state_.intMeasStat == kHeaterOn;
         run.cmdMeasStart_Click();
+        if (sweep && !measuredPoints(state_.dblMeasMatrix, MeasMatrix::kActual).empty()) {
+            lastMeasured_ = Measured::Sweep;
+        }
         refreshFromModel();
     });
     auto* stopButton = button("cmdMeasStop", "Abort !", [this, &run] {
@@ -547,19 +559,7 @@ void Form1::cmdPinsOn_Click() {
 }
 
 QuickTestContext Form1::quickTestContext() {
-    return QuickTestContext{state_.quickTest,
-                            state_.cal,
-                            state_.intMeasStat,
-                            state_.blnCompliance,
-                            state_.meas.dblDelay,
-                            model_,
-                            logic_->run,
-                            app_.com,
-                            app_.link,
-                            app_.clock,
-                            app_.dialogs,
-                            app_.beeper,
-                            {}};
+    return ostrino::quickTestContext(app_, *logic_);
 }
 
 void Form1::showWindow(QWidget* w) {
@@ -570,18 +570,195 @@ void Form1::showWindow(QWidget* w) {
 
 frmQTtriode* Form1::triodeQuickTestWindow() {
     if (!frmQTtriode_) {
+        QuickTestContext ctx = quickTestContext();
+        ctx.analysed = [this] { lastMeasured_ = Measured::TriodeTest; };
         frmQTtriode_ = new frmQTtriode(
-            quickTestContext(), [this] { showWindow(pentodeQuickTestWindow()); }, this);
+            std::move(ctx), [this] { showWindow(pentodeQuickTestWindow()); }, this);
     }
     return frmQTtriode_;
 }
 
 frmQTpentode* Form1::pentodeQuickTestWindow() {
     if (!frmQTpentode_) {
+        QuickTestContext ctx = quickTestContext();
+        ctx.analysed = [this] { lastMeasured_ = Measured::PentodeTest; };
         frmQTpentode_ = new frmQTpentode(
-            quickTestContext(), [this] { showWindow(triodeQuickTestWindow()); }, this);
+            std::move(ctx), [this] { showWindow(triodeQuickTestWindow()); }, this);
     }
     return frmQTpentode_;
+}
+
+// ---- the valve library --------------------------------------------------------------------
+
+frmLibrary* Form1::libraryWindow() {
+    if (!frmLibrary_) {
+        LibraryWindowHooks hooks;
+        hooks.library = [this] { return library_->get(); };
+        hooks.showOnGraph = [this](const library::StoredRecord& r) { showRecordOnGraph(r); };
+        hooks.open = [this](const library::StoredRecord& r) { openRecord(r); };
+        frmLibrary_ = new frmLibrary(std::move(hooks), app_.dialogs, this);
+    }
+    return frmLibrary_;
+}
+
+void Form1::mnuLibrary_Click() {
+    // Only a library that can be used opens its window; the message says why not.
+    if (library_->get() != nullptr) {
+        showWindow(libraryWindow());
+    }
+}
+
+std::vector<Form1::Measurement> Form1::measurementsToStore() {
+    std::vector<std::pair<Measured, Measurement>> found;
+    auto sweep = measuredPoints(state_.dblMeasMatrix, MeasMatrix::kActual);
+    if (!sweep.empty()) {
+        const int type = model_.cboMeasType;
+        const auto& names = MeasSetup::measTypeNames();
+        const std::string name = type >= 0 && type < static_cast<int>(names.size())
+                                     ? names[static_cast<std::size_t>(type)]
+                                     : "";
+        found.push_back({Measured::Sweep,
+                         {"Sweep: " + name + ", " + std::to_string(sweep.size()) + " points",
+                          std::move(sweep),
+                          {},
+                          "Its curves stay in the console: save them with \"Save Data\" or "
+                          "\"Save Setup\"."}});
+    }
+    const char* keptTest =
+        "Its results stay in the quick-test window: \"Report\" writes them to a file.";
+    if (frmQTtriode_ && !frmQTtriode_->logic().model.figures.empty()) {
+        QTtriode& t = frmQTtriode_->logic();
+        found.push_back(
+            {Measured::TriodeTest,
+             {"Quick test triode", measuredPoints(t.testPoints(), 0), t.model.figures, keptTest}});
+    }
+    if (frmQTpentode_ && !frmQTpentode_->logic().model.figures.empty()) {
+        QTpentode& p = frmQTpentode_->logic();
+        found.push_back(
+            {Measured::PentodeTest,
+             {"Quick test pentode", measuredPoints(p.testPoints(), 0), p.model.figures, keptTest}});
+    }
+    std::stable_partition(found.begin(), found.end(),
+                          [this](const auto& m) { return m.first == lastMeasured_; });
+    std::vector<Measurement> out;
+    for (auto& m : found) {
+        out.push_back(std::move(m.second));
+    }
+    return out;
+}
+
+std::string Form1::nextLibraryLabel(const std::string& type) {
+    library::Library* lib = library_->tryGet().ok() ? library_->tryGet().value() : nullptr;
+    std::string last;
+    if (lib != nullptr && !type.empty()) {
+        library::RecordFilter f;
+        f.valveType = type;
+        auto rows = lib->list(f, {library::SortKey::Id, true});
+        if (rows && !rows.value().empty()) {
+            last = rows.value().front().label;
+        }
+    }
+    return library::nextLabel(last, type);
+}
+
+std::optional<LibraryAddModel> Form1::libraryAddModel() {
+    std::vector<Measurement> measurements = measurementsToStore();
+    if (measurements.empty()) {
+        app_.dialogs.message(
+            "Nothing has been measured yet: add to the library after a sweep or a quick test.");
+        return std::nullopt;
+    }
+    auto lib = library_->tryGet();
+    if (!lib) {
+        app_.dialogs.message(notStoredMessage(lib.error(), measurements.front().kept));
+        return std::nullopt;
+    }
+    LibraryAddModel m;
+    for (const Measurement& measurement : measurements) {
+        m.measurements.push_back(measurement.caption);
+    }
+    if (auto all = lib.value()->list()) {
+        for (const library::RecordSummary& s : all.value()) {
+            if (std::find(m.types.begin(), m.types.end(), s.valveType) == m.types.end()) {
+                m.types.push_back(s.valveType);
+            }
+        }
+        std::sort(m.types.begin(), m.types.end());
+    }
+    if (const auto last = lastRecord(*lib.value())) {
+        m.type = last->valveType;
+    }
+    m.label = nextLibraryLabel(m.type);
+    return m;
+}
+
+void Form1::mnuAddToLibrary_Click() {
+    const auto start = libraryAddModel();
+    if (!start) {
+        return;
+    }
+    frmLibraryAdd dialog(
+        *start, [this](const std::string& type) { return nextLibraryLabel(type); }, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const LibraryAddModel& chosen = dialog.model();
+    // The measurements again: the list cannot have changed while the dialog was open, a
+    // modal dialog lets no measurement run.
+    const std::vector<Measurement> measurements = measurementsToStore();
+    const auto index = static_cast<std::size_t>(std::max(0, chosen.measurement));
+    if (index < measurements.size()) {
+        addToLibrary(measurements[index], chosen.type, chosen.label, chosen.note);
+    }
+}
+
+bool Form1::addToLibrary(const Measurement& measurement, const std::string& type,
+                         const std::string& label, const std::string& note) {
+    std::string error;
+    auto record = consoleRecord(state_, model_, measurement.points, measurement.figures, error);
+    if (!record) {
+        app_.dialogs.message(notStoredMessage(
+            {library::LibraryFault::InvalidRecord, "Its setup cannot be written: " + error + "."},
+            measurement.kept));
+        return false;
+    }
+    record->valveType = type;
+    record->label = label;
+    record->note = note;
+    auto lib = library_->tryGet();
+    if (!lib) {
+        app_.dialogs.message(notStoredMessage(lib.error(), measurement.kept));
+        return false;
+    }
+    if (auto id = lib.value()->add(*record); !id) {
+        app_.dialogs.message(notStoredMessage(id.error(), measurement.kept));
+        return false;
+    }
+    if (frmLibrary_ && frmLibrary_->isVisible()) {
+        frmLibrary_->reload();
+    }
+    return true;
+}
+
+void Form1::showRecordOnGraph(const library::StoredRecord& stored) {
+    loadStoredBlock(state_.dblMeasMatrix, stored.record.points);
+    // Shown beside the present curves, on the scale of the first axis, when neither axis
+    // shows stored curves yet and the second one is free.
+    constexpr int kNone = 0, kStoredIa = 6, kStoredIs = 7, kCopyScale = 3;
+    const auto showsStored = [](int var) { return var == kStoredIa || var == kStoredIs; };
+    if (!showsStored(model_.cboY1Var) && !showsStored(model_.cboY2Var) &&
+        model_.cboY2Var == kNone) {
+        model_.cboY2Var = kStoredIa;
+        model_.cboY2Scale = kCopyScale;
+    }
+    Form1Hooks::call(logic_->hooks.DrawPicture);
+    refreshFromModel();
+}
+
+void Form1::openRecord(const library::StoredRecord& stored) {
+    const std::string name =
+        "of library record " + std::to_string(stored.id) + " (" + stored.record.label + ")";
+    commit([this, &stored, &name] { setupFile_->openText(stored.record.setupText, name); });
 }
 
 frmDist* Form1::distortionWindow() {

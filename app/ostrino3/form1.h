@@ -14,12 +14,18 @@
 #include <QRadioButton>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "app/ostrino3/console_app.h"
+#include "app/ostrino3/library_link.h"
 #include "distortion/frm_dist.h"
 #include "files/frm_cal.h"
 #include "files/frm_pin.h"
 #include "files/frm_save_data.h"
+#include "library/window/frm_library.h"
+#include "library/window/frm_library_add.h"
 #include "link/frm_com.h"
 #include "measure/form1_logic.h"
 #include "measure/form1_setup.h"
@@ -61,6 +67,35 @@ class Form1 : public QMainWindow {
     // Widgets from the model and the state, with their signals blocked.
     void refreshFromModel();
 
+    // "Tools" -> "Library...": the window, created on first use.
+    void mnuLibrary_Click();
+    frmLibrary* libraryWindow();
+    // "Tools" -> "Add to library...": asks what to store, the type, label and note.
+    void mnuAddToLibrary_Click();
+
+    // A measurement the console can store: the sweep or the results of a quick test.
+    struct Measurement {
+        std::string caption;  // "Sweep: Ia = f(Va), 42 points", "Quick test triode"
+        std::vector<library::MeasuredPoint> points;
+        std::vector<QuickTestFigure> figures;
+        std::string kept;  // where it stays when the library cannot take it
+    };
+    // What can be stored now, the one measured last first.
+    std::vector<Measurement> measurementsToStore();
+    // What the dialog starts with: the measurements, the library's types, the type of its
+    // last record and the next label of that type. nullopt after a message when there is
+    // nothing to store or no library to store it in.
+    std::optional<LibraryAddModel> libraryAddModel();
+    // The label of the next valve of a type: its last label in the library counted up.
+    std::string nextLibraryLabel(const std::string& type);
+    // Stores the measurement; false after a message saying why not and what has become of it.
+    bool addToLibrary(const Measurement& measurement, const std::string& type,
+                      const std::string& label, const std::string& note);
+    // The window's "Show on graph" and "Open".
+    void showRecordOnGraph(const library::StoredRecord& stored);
+    void openRecord(const library::StoredRecord& stored);
+    LibraryAccess& libraryAccess() { return *library_; }
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -94,6 +129,10 @@ class Form1 : public QMainWindow {
     QPointer<frmQTtriode> frmQTtriode_;
     QPointer<frmQTpentode> frmQTpentode_;
     QPointer<frmDist> frmDist_;
+    QPointer<frmLibrary> frmLibrary_;
+    std::unique_ptr<LibraryAccess> library_;
+    enum class Measured { Nothing, Sweep, TriodeTest, PentodeTest };
+    Measured lastMeasured_ = Measured::Nothing;
     CanvasView* picScreen_ = nullptr;
     std::unique_ptr<GraphSettingsLogic> graph_;
     std::unique_ptr<Plotter> plotter_;

@@ -366,6 +366,37 @@ TEST(TriodeAnalysis, ResultsUnitsAndPercentages) {
     EXPECT_EQ(t.lblGm2Proc, "25");
     EXPECT_EQ(t.lblMu2, "0");  // 0.5 mA/V x 0.85 kohm
     EXPECT_EQ(t.lblMu2Proc, "2");
+
+    // The same results on one line each, as the command line prints them.
+    const std::vector<std::string> lines = {
+        "Va section 1: 250 V",           "Va section 2: 150 V",
+        "Section 1 Ia: 12.5 mA (125 %)", "Section 2 Ia: 12 mA (>>> %)",
+        "Section 1 Ra: 10 kohm (125 %)", "Section 2 Ra: 850 ohm (11 %)",
+        "Section 1 Gm: 2 mA/V (100 %)",  "Section 2 Gm: 500 uA/V (25 %)",
+        "Section 1 mu: 20 (100 %)",      "Section 2 mu: 0 (2 %)",
+    };
+    EXPECT_EQ(r.triode.resultLines(), lines);
+    // The figures unrounded, in mA, ohm and mA/V.
+    struct Figure {
+        int section;
+        const char* name;
+        double value;
+    };
+    const Figure figures[] = {{1, "Ia", 12.5}, {2, "Ia", 12.0}, {1, "Ra", 10000.0},
+                              {1, "Gm", 2.0},  {1, "mu", 20.0}, {2, "Ra", 850.0},
+                              {2, "Gm", 0.5},  {2, "mu", 0.425}};
+    ASSERT_EQ(t.figures.size(), std::size(figures));
+    for (std::size_t i = 0; i < t.figures.size(); ++i) {
+        EXPECT_EQ(t.figures[i].section, figures[i].section) << i;
+        EXPECT_EQ(t.figures[i].name, figures[i].name) << i;
+        EXPECT_NEAR(t.figures[i].value, figures[i].value, 1e-9) << i;
+    }
+
+    // Without nominal values there is no percentage to show.
+    q = QuickTestSettings{};
+    q.dblQTTIa1Nom = 0;
+    r.triode.AnalyzeQTTMatrix();
+    EXPECT_EQ(r.triode.resultLines()[2], "Section 1 Ia: 12.5 mA");
 }
 
 TEST(TriodeAnalysis, OutOfRangeDifferentials) {

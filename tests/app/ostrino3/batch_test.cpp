@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "library/library.h"
 #include "tests/support/sim_process.h"
 
 namespace {
@@ -228,4 +229,63 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+// --library-add: what the run measured goes into the library with its setup, a sweep with
+// its points and a quick test with its figures too.
+TEST(BatchLibrary, StoresWhatWasMeasured) {
+    QTemporaryDir dir;
+    const QString setup = quickSetup(dir);
+    struct Case {
+        const char* label;
+        bool quickTest;
+        std::size_t points;
+    };
+    const Case cases[] = {{"ECC82 #3", false, 7 * 6}, {"ECC82 #4", true, 5}};
+    for (const Case& c : cases) {
+        QStringList args = {"--simulate",    "--batch", setup,    "--library", "valves.sqlite",
+                            "--library-add", c.label,   "--note", "box A"};
+        args << (c.quickTest ? QStringList{"--quick-test"} : QStringList{"--valve-type", "ECC82"});
+        const ConsoleRun r = runConsole(args, dir.path());
+        EXPECT_EQ(r.exitCode, 0) << c.label << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString("(ECC82, %1) in the valve library").arg(c.label)))
+            << r.err.toStdString();
+    }
+    auto library =
+        ostrino::library::Library::open(dir.filePath("valves.sqlite").toStdString(), {false, 5000});
+    ASSERT_TRUE(library) << library.error().message;
+    auto records = library.value().records({});
+    ASSERT_TRUE(records);
+    ASSERT_EQ(records.value().size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& rec = records.value()[i].record;
+        EXPECT_EQ(rec.label, cases[i].label);
+        EXPECT_EQ(rec.valveType, "ECC82");  // the second one takes the type of the first
+        EXPECT_EQ(rec.note, "box A");
+        EXPECT_EQ(rec.console, "Ostrino_3p11 3.11");
+        EXPECT_EQ(rec.points.size(), cases[i].points);
+        EXPECT_EQ(rec.quickTest.empty(), !cases[i].quickTest);
+        EXPECT_NE(rec.setupText.find(" 5            Variable 1 number of intervals"),
+                  std::string::npos);
+    }
+}
+
+// A library file that cannot be used loses no measurement: the data file is written, the
+// message says so, the library file is left alone and the exit status is 3.
+TEST(BatchLibrary, UnusableLibraryKeepsTheDataFile) {
+    QTemporaryDir dir;
+    const QString setup = quickSetup(dir);
+    writeAll(dir.filePath("valves.sqlite"), "not a database\n");
+    const ConsoleRun r =
+        runConsole({"--simulate", "--batch", setup, "--save-data", "out.osd", "--library",
+                    "valves.sqlite", "--library-add", "ECC82 #1", "--valve-type", "ECC82"},
+                   dir.path());
+    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
+    EXPECT_EQ(dataLines(dir.filePath("out.osd")), 7 * 6);
+    EXPECT_TRUE(r.err.contains("The measurement has not been stored in the valve library."))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("is not a valve library")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("The measurement is kept in the data file out.osd."))
+        << r.err.toStdString();
+    EXPECT_EQ(readAll(dir.filePath("valves.sqlite")), QByteArray("not a database\n"));
 }
