@@ -8,6 +8,7 @@
 #include "common/calibration.h"
 #include "common/distortion_overlay.h"
 #include "common/meas_matrix.h"
+#include "common/model_overlay.h"
 
 namespace ostrino {
 
@@ -92,6 +93,7 @@ struct ConsoleState {
     MeasSettings meas;
     GraphSettings graph;
     DistortionOverlay dist;
+    ModelOverlay modelOverlay;  // the valve-model window's curves
     QuickTestSettings quickTest;
     std::array<int, 21> intPins{};  // list position of each pin's connection
     bool blnPinsForm = false;       // the pin window is open
