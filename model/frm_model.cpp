@@ -43,7 +43,7 @@ std::vector<std::vector<std::string>> cells(const std::vector<model::TableRow>& 
 
 frmModel::frmModel(const MeasMatrix& curves, const std::string& title, ModelOverlay& overlay,
                    Dialogs& dialogs, std::function<void()> drawPicture, QWidget* parent)
-    : FormWindow(parent), logic_(curves, title, overlay, dialogs, {std::move(drawPicture)}) {
+    : FormWindow(parent), logic_(curves, title, overlay, dialogs, {std::move(drawPicture), {}}) {
     setObjectName("frmModel");
     setWindowTitle("Valve model");
     model::ModelToolModel& m = logic_.model;

@@ -25,11 +25,7 @@ std::string fixed(double v, int decimals) {
 }
 
 std::string today() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm local{};
-    localtime_r(&now, &local);
-    char buf[16];
-    return std::strftime(buf, sizeof buf, "%Y-%m-%d", &local) > 0 ? buf : "";
+    return dateText(std::chrono::system_clock::now());
 }
 
 std::string where(const PointError& p, bool pentode) {
@@ -42,6 +38,14 @@ std::string where(const PointError& p, bool pentode) {
 }
 
 }  // namespace
+
+std::string dateText(std::chrono::system_clock::time_point when) {
+    const std::time_t t = std::chrono::system_clock::to_time_t(when);
+    std::tm local{};
+    localtime_r(&t, &local);
+    char buf[16];
+    return std::strftime(buf, sizeof buf, "%Y-%m-%d", &local) > 0 ? buf : "";
+}
 
 std::string shortNumber(double v, int digits) {
     if (!std::isfinite(v)) {
@@ -60,7 +64,7 @@ std::vector<TableRow> recordRows(const ModelRecord& record, const ModelErrors* e
         rows.push_back({std::string(info.parameters[k].key), shortNumber(record.parameters[k], 6)});
     }
     rows.push_back({"RMS error", shortNumber(record.rmsMa, 3) + " mA"});
-    rows.push_back({"RMS error of the largest current", shortNumber(record.rmsPercent, 3) + " %"});
+    rows.push_back({"RMS error (% of largest current)", shortNumber(record.rmsPercent, 3) + " %"});
     std::string worst = shortNumber(record.worstMa, 3) + " mA";
     if (errors != nullptr) {
         worst += " at " + where(errors->worst, info.pentode);
@@ -230,7 +234,8 @@ void ModelTool::cmdFit_Click() {
         dialogs_.message(fit.message);
         return;
     }
-    record_ = makeRecord(fit, points, title_, today());
+    record_ = makeRecord(fit, points, title_,
+                         hooks_.MeasurementDate ? hooks_.MeasurementDate() : today());
     section_ = section;
     screenVolts_ = 0.0;
     for (const MeasuredPoint& p : points) {

@@ -5,6 +5,7 @@
 // same rows.
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -28,6 +29,9 @@ struct TableRow {
 
 // A number with at most `digits` significant digits, '.' whatever the locale.
 std::string shortNumber(double v, int digits);
+
+// The local date of a moment, "2024-05-01".
+std::string dateText(std::chrono::system_clock::time_point when);
 
 // The parameters ("mu", "21.53"), then the errors of the fit: RMS in mA and in % of the
 // largest current, and the worst point (where it lies when errors are given).
@@ -77,7 +81,8 @@ struct ModelToolModel {
 class ModelTool {
   public:
     struct Hooks {
-        std::function<void()> DrawPicture;  // the main window redraws its graph
+        std::function<void()> DrawPicture;             // the main window redraws its graph
+        std::function<std::string()> MeasurementDate;  // empty: the fit's own date
     };
 
     // Reads the measured family from curves and the plot's title from title; publishes the
