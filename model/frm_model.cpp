@@ -7,6 +7,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "platform/qt/form_widgets.h"
+
 namespace ostrino {
 
 namespace {
@@ -22,13 +24,14 @@ void fill(QTableWidget* t, const std::vector<std::vector<std::string>>& rows) {
     for (std::size_t r = 0; r < rows.size(); ++r) {
         for (std::size_t c = 0; c < rows[r].size(); ++c) {
             auto* item = new QTableWidgetItem(QString::fromStdString(rows[r][c]));
-            if (c > 0) {
+            // Values to the right; captions (the first column, the harmonics) to the left.
+            const auto column = static_cast<int>(c);
+            if (c > 0 && t->horizontalHeaderItem(column)->text() != "Harmonic") {
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             }
             t->setItem(static_cast<int>(r), static_cast<int>(c), item);
         }
     }
-    t->resizeColumnsToContents();
 }
 
 std::vector<std::vector<std::string>> cells(const std::vector<model::TableRow>& rows) {
@@ -81,15 +84,21 @@ frmModel::frmModel(const MeasMatrix& curves, const std::string& title, ModelOver
         showModel();
     });
     g->addWidget(chkShowOnGraph_, row++, 0, 1, 2);
-    auto* files = new QHBoxLayout;
-    files->addWidget(button("cmdOpenModel", &kOpen, [this] {
-        logic_.cmdOpenModel_Click();
-        showModel();
-    }));
-    files->addWidget(button(
-        "cmdSaveModel", &kSave, [this] { logic_.cmdSaveModel_Click(); }, &m.haveModel));
-    files->addWidget(button(
-        "cmdExportSpice", &kExport, [this] { logic_.cmdExportSpice_Click(); }, &m.haveModel));
+    auto* files = new QGridLayout;
+    files->addWidget(button("cmdOpenModel", &kOpen,
+                            [this] {
+                                logic_.cmdOpenModel_Click();
+                                showModel();
+                            }),
+                     0, 0);
+    files->addWidget(
+        button(
+            "cmdSaveModel", &kSave, [this] { logic_.cmdSaveModel_Click(); }, &m.haveModel),
+        0, 1);
+    files->addWidget(
+        button(
+            "cmdExportSpice", &kExport, [this] { logic_.cmdExportSpice_Click(); }, &m.haveModel),
+        1, 0, 1, 2);
     g->addLayout(files, row, 0, 1, 2);
     g->setColumnStretch(1, 1);
 
@@ -124,10 +133,15 @@ frmModel::frmModel(const MeasMatrix& curves, const std::string& title, ModelOver
                             showModel();
                         }),
                  row++, 0, 1, 3);
-    tblStage_ = table("tblStage", "Stage results", {"Result", "Value"});
-    s->addWidget(tblStage_, row, 0, 1, 3);
     s->setRowStretch(row, 1);
-    s->setColumnStretch(1, 1);
+    // The results beside the settings.
+    tblStage_ = table("tblStage", "Stage results", {"Result", "Value", "Harmonic", "Level"});
+    // All four rows in sight.
+    tblStage_->setFixedHeight(tblStage_->horizontalHeader()->sizeHint().height() +
+                              4 * tblStage_->verticalHeader()->defaultSectionSize() +
+                              2 * tblStage_->frameWidth() + 2);
+    s->addWidget(tblStage_, 0, 3, row + 1, 1);
+    s->setColumnStretch(3, 1);
 
     // The fit.
     auto* fraFit = new QGroupBox("Fit");
@@ -137,24 +151,28 @@ frmModel::frmModel(const MeasMatrix& curves, const std::string& title, ModelOver
     lblModel_->setWordWrap(true);
     f->addWidget(lblModel_);
     tblParameters_ = table("tblParameters", "Parameters and errors", {"Parameter", "Value"});
-    f->addWidget(tblParameters_, 3);
+    f->addWidget(tblParameters_, 1);
     auto* curvesCaption = new QLabel("Errors of each curve");
     f->addWidget(curvesCaption);
     tblCurves_ = table("tblCurves", "Errors of each curve",
                        {"Curve", "Vg (V)", "Points", "RMS (mA)", "Worst (mA)"});
     curvesCaption->setBuddy(tblCurves_);
-    f->addWidget(tblCurves_, 2);
+    f->addWidget(tblCurves_, 1);
 
+    // The model beside its fit, the stage below both.
+    auto* top = new QHBoxLayout;
     auto* left = new QVBoxLayout;
     left->addWidget(fraModel);
-    left->addWidget(fraStage, 1);
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left);
-    layout->addWidget(fraFit, 1);
+    left->addStretch(1);
+    top->addLayout(left);
+    top->addWidget(fraFit, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addWidget(fraStage);
 
     showModel();
     refreshFromModel();
-    resize(900, 620);
+    resizeWithinScreen(this, QSize(900, 720));
 }
 
 QComboBox* frmModel::list(const char* name, const char* accessible, const QStringList& items,
@@ -178,7 +196,17 @@ QTableWidget* frmModel::table(const char* name, const char* accessible, const QS
     t->setAccessibleName(accessible);
     t->setHorizontalHeaderLabels(heads);
     t->verticalHeader()->setVisible(false);
-    t->horizontalHeader()->setStretchLastSection(true);
+    // The columns share the width; none is cut below what its heading needs.
+    t->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    if (heads.size() % 2 == 0) {
+        // Captions and their values: the captions as wide as they need, the values the rest.
+        for (int c = 0; c < static_cast<int>(heads.size()); c += 2) {
+            t->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+        }
+    }
+    t->horizontalHeader()->setMinimumSectionSize(t->fontMetrics().horizontalAdvance("Worst (mA)") +
+                                                 12);
+    t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 8);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->setSelectionBehavior(QAbstractItemView::SelectRows);
     t->setMinimumHeight(t->horizontalHeader()->sizeHint().height() * 4);
@@ -201,7 +229,20 @@ void frmModel::showModel() {
         curves.emplace_back(r.begin(), r.end());
     }
     fill(tblCurves_, curves);
-    fill(tblStage_, cells(m.stageRows));
+    // The quiescent point, gain and total on the left, the harmonics beside them.
+    std::vector<std::vector<std::string>> stage;
+    std::size_t left = 0, right = 0;
+    for (const model::TableRow& r : m.stageRows) {
+        const bool harmonic = r.caption.ends_with("harmonic");
+        std::size_t& n = harmonic ? right : left;
+        if (stage.size() <= n) {
+            stage.resize(n + 1, std::vector<std::string>(4));
+        }
+        stage[n][harmonic ? 2 : 0] = r.caption;
+        stage[n][harmonic ? 3 : 1] = r.value;
+        ++n;
+    }
+    fill(tblStage_, stage);
 }
 
 void frmModel::showEvent(QShowEvent* event) {

@@ -95,8 +95,10 @@ std::vector<TableRow> stageRows(const StageResult& r) {
         const std::string level = r.levelDbc[i] <= kLevelFloorDbc
                                       ? "below " + fixed(kLevelFloorDbc, 0)
                                       : fixed(r.levelDbc[i], 1);
-        rows.push_back(
-            {names[k], level + " dBc (" + shortNumber(r.distortionPercent[i], 3) + " %)"});
+        // Below a thousandth of a percent the level in dBc says it better.
+        const double percent = r.distortionPercent[i];
+        const std::string share = percent < 1e-3 ? "< 0.001" : shortNumber(percent, 3);
+        rows.push_back({names[k], level + " dBc (" + share + " %)"});
     }
     rows.push_back({"Total distortion", shortNumber(r.totalDistortionPercent, 3) + " %"});
     return rows;

@@ -108,11 +108,11 @@ int runBatch(const CommandLine& cl) {
         outcome.analysed = lines.has_value();
     }
 
-    // --fit-model: the model of the family just measured.
+    // --fit-model: the model of the family just measured, its curves on the plot.
     if (!outcome.fault && outcome.measuredPoints > 0 && !cl.fitModel.empty()) {
-        const auto lines =
-            fitModelLines(cl, state.dblMeasMatrix, logic.model.txtTitle,
-                          model::dateText(std::chrono::system_clock::now()), dialogs);
+        const auto lines = fitModelLines(cl, state.dblMeasMatrix, logic.model.txtTitle,
+                                         model::dateText(std::chrono::system_clock::now()), dialogs,
+                                         &state.modelOverlay);
         for (const std::string& l : lines.value_or(std::vector<std::string>{})) {
             std::printf("%s\n", l.c_str());
         }

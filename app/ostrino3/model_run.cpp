@@ -29,15 +29,17 @@ std::string fileDate(const std::string& path) {
 std::optional<std::vector<std::string>> fitModelLines(const CommandLine& cl,
                                                       const MeasMatrix& curves,
                                                       const std::string& title,
-                                                      const std::string& date, Dialogs& dialogs) {
+                                                      const std::string& date, Dialogs& dialogs,
+                                                      ModelOverlay* graph) {
     const std::optional<model::ModelKind> kind = model::findModel(cl.fitModel);
     const auto stage = splitDistortionSettings(cl.stage);
     // The stage's values are checked before anything is fitted or written.
     if (!kind || (!cl.stage.empty() && !(stage && model::readStageSettings(*stage, dialogs)))) {
         return std::nullopt;
     }
-    ModelOverlay overlay;  // no graph
-    model::ModelTool tool(curves, title, overlay, dialogs, {{}, [date] { return date; }});
+    ModelOverlay noGraph;
+    model::ModelTool tool(curves, title, graph != nullptr ? *graph : noGraph, dialogs,
+                          {{}, [date] { return date; }});
     const auto models = model::allModels();
     for (std::size_t k = 0; k < models.size(); ++k) {
         if (models[k].kind == *kind) {
@@ -48,6 +50,11 @@ std::optional<std::vector<std::string>> fitModelLines(const CommandLine& cl,
     const std::optional<model::ModelRecord>& record = tool.record();
     if (!record) {
         return std::nullopt;
+    }
+
+    if (graph != nullptr) {
+        tool.setWindowVisible(true);
+        tool.chkShowOnGraph_Click(true);
     }
 
     std::vector<std::string> lines = {"Model: " + std::string(model::modelInfo(*kind).title),
