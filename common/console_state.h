@@ -8,6 +8,7 @@
 #include "common/console_settings.h"
 #include "common/distortion_overlay.h"
 #include "common/meas_matrix.h"
+#include "common/model_overlay.h"
 
 namespace ostrino {
 
@@ -17,6 +18,7 @@ struct ConsoleState {
     MeasSettings meas;
     GraphSettings graph;
     DistortionOverlay dist;
+    ModelOverlay modelOverlay;  // the valve-model window's curves
     QuickTestSettings quickTest;
     std::array<int, 21> intPins{};  // list position of each pin's connection
     bool blnPinsForm = false;       // the pin window is open

@@ -11,8 +11,9 @@
 namespace ostrino {
 
 inline GraphSources graphSources(ConsoleState& s) {
-    return GraphSources{s.graph,      s.dblMeasMatrix, s.meas,      s.dist,          s.intMeasStat,
-                        s.cboIaRange, s.cboIsRange,    s.blnLoaded, s.blnCompliance, s.blnCursor};
+    return GraphSources{s.graph,        s.dblMeasMatrix, s.meas,       s.dist,
+                        s.modelOverlay, s.intMeasStat,   s.cboIaRange, s.cboIsRange,
+                        s.blnLoaded,    s.blnCompliance, s.blnCursor};
 }
 
 inline ExportSources exportSources(const ConsoleState& s) {

@@ -133,6 +133,20 @@ void Plotter::DrawPicture() {
               model_.cboY1Marker, model_.cboY1Line, model_.cboY1Var);
     drawcurve(y2.blockRow, g.intXcol, y2.column, g.dblXmin, g.dblXmax, g.dblY2min, g.dblY2max,
               model_.cboY2Marker, model_.cboY2Line, model_.cboY2Var);
+    // The model's curves over the measured currents they were fitted to.
+    const auto current = [](int var) { return var == 1 || var == 2; };  // Ia or Is
+    bool modelDrawn = false;
+    if (current(model_.cboY1Var)) {
+        modelDrawn |= PlotModel(g.intXcol, y1.column, g.dblXmin, g.dblXmax, g.dblY1min, g.dblY1max,
+                                model_.cboY1Line);
+    }
+    if (current(model_.cboY2Var)) {
+        modelDrawn |= PlotModel(g.intXcol, y2.column, g.dblXmin, g.dblXmax, g.dblY2min, g.dblY2max,
+                                model_.cboY2Line);
+    }
+    if (modelDrawn) {
+        canvas_.text(1150, -100, "- - model");
+    }
 
     if (in_.cursorShown) {
         ShowCursor(y1.blockRow, y1.column, y2.blockRow, y2.column);
@@ -380,6 +394,40 @@ void Plotter::PlotPmax(double dblXmin, double dblXmax, double dblYmin, double db
     canvas_.text(1150, 180, "Pmax (W):");
     canvas_.text(1150, 120, model_.txtPmax);
     canvas_.setForeground(kBlack);
+}
+
+bool Plotter::PlotModel(int intXcol, int intYcol, double dblXmin, double dblXmax, double dblYmin,
+                        double dblYmax, int measuredLine) {
+    const ModelOverlay& overlay = in_.modelOverlay;
+    if (!overlay.visible || overlay.curves.empty() || !validColumn(intXcol) ||
+        !validColumn(intYcol)) {
+        return false;
+    }
+    // Dashed, unless the measured curves are dashed themselves.
+    const int style = measuredLine == 3 ? 4 : 3;
+    const auto cx = [&](const ModelOverlay::Row& r) {
+        return intScale(r[static_cast<std::size_t>(intXcol)], dblXmin, dblXmax);
+    };
+    const auto cy = [&](const ModelOverlay::Row& r) {
+        return intScale(r[static_cast<std::size_t>(intYcol)], dblYmin, dblYmax);
+    };
+    bool drawn = false;
+    for (const ModelOverlay::Curve& curve : overlay.curves) {
+        canvas_.beginBatch();  // the dashes run on along the curve
+        for (std::size_t k = 1; k < curve.rows.size(); ++k) {
+            const ModelOverlay::Row& a = curve.rows[k - 1];
+            const ModelOverlay::Row& b = curve.rows[k];
+            const auto y = static_cast<std::size_t>(intYcol);
+            if (!std::isfinite(a[y]) || !std::isfinite(b[y])) {
+                continue;
+            }
+            Rgb colour = curveColour(curve.colour);
+            DrawSegment(cx(a), cy(a), cx(b), cy(b), style, colour);
+            drawn = true;
+        }
+        canvas_.endBatch();
+    }
+    return drawn;
 }
 
 void Plotter::PlotRload2(double dblXmin, double dblXmax, double dblYmin, double dblYmax) {

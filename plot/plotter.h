@@ -56,6 +56,10 @@ class Plotter {
     void DrawLegend();
     void PlotPmax(double dblXmin, double dblXmax, double dblYmin, double dblYmax);
     void PlotRload2(double dblXmin, double dblXmax, double dblYmin, double dblYmax);
+    // The valve-model window's curves for the y column shown, in the measured curves'
+    // colours; true when anything was drawn.
+    bool PlotModel(int intXcol, int intYcol, double dblXmin, double dblXmax, double dblYmin,
+                   double dblYmax, int measuredLine);
     void ShowCursor(int y1Row, int y1Col, int y2Row, int y2Col);
 
     // The colour itself with colour on, black without.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -12,11 +13,13 @@
 #include "app/ostrino3/distortion_run.h"
 #include "app/ostrino3/headless_console.h"
 #include "app/ostrino3/library_link.h"
+#include "app/ostrino3/model_run.h"
 #include "common/text_file.h"
 #include "files/data_export.h"
 #include "measure/console_views.h"
 #include "measure/form1_logic.h"
 #include "measure/form1_setup.h"
+#include "model/model_tool.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_clock.h"
 #include "plot/graph_settings.h"
@@ -220,6 +223,17 @@ int runBatch(const CommandLine& cl) {
             std::printf("%s\n", l.c_str());
         }
         outcome.analysed = lines.has_value();
+    }
+
+    // --fit-model: the model of the family just measured, its curves on the plot.
+    if (!outcome.fault && outcome.measuredPoints > 0 && !cl.fitModel.empty()) {
+        const auto lines = fitModelLines(cl, state.dblMeasMatrix, logic.model.txtTitle,
+                                         model::dateText(std::chrono::system_clock::now()), dialogs,
+                                         &state.modelOverlay);
+        for (const std::string& l : lines.value_or(std::vector<std::string>{})) {
+            std::printf("%s\n", l.c_str());
+        }
+        outcome.modelFitted = lines.has_value();
     }
 
     // The outputs hold what was measured, also after a fault; with nothing measured there

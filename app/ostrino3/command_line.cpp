@@ -1,6 +1,26 @@
 #include "app/ostrino3/command_line.h"
 
+#include "model/valve_model.h"
+
 namespace ostrino {
+
+namespace {
+
+// An analysis of measured curves (--distortion, --fit-model): where its setup file comes
+// from. It is the argument after the option's value, unless --batch measures the curves.
+void checkCurveSource(CommandLine& cl, const std::string& option, const std::string& setup) {
+    if (!cl.error.empty()) {
+        return;
+    }
+    if (cl.batchSetup.empty() && setup.empty()) {
+        cl.error = option + " needs a setup file after its values, or --batch";
+    } else if (!cl.batchSetup.empty() && !setup.empty()) {
+        cl.error =
+            option + " with --batch analyses what was measured; it takes no setup file of its own";
+    }
+}
+
+}  // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
     CommandLine cl;
@@ -8,34 +28,48 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     const ValveCheck checkValve = [](const std::string& valve) -> std::string {
         return valve.empty() ? "--simulate= needs a valve name, for example --simulate=ECC82" : "";
     };
-    auto valueOf = [&](std::size_t& i, const std::string& option, std::string& target) {
+    auto valueOf = [&](std::size_t& i, const std::string& option, std::string& target,
+                       const std::string& what = "a file name") {
         if (i + 1 >= args.size() || args[i + 1].empty()) {
-            cl.error = option + " needs a file name";
+            cl.error = option + " needs " + what;
             return false;
         }
         target = args[++i];
         return true;
     };
+    // "--option VALUE [SETUP.oss]": the setup follows unless --batch measures the curves.
+    auto valueAndSetup = [&](std::size_t& i, const std::string& option, const std::string& what,
+                             std::string& value, std::string& setup) {
+        if (valueOf(i, option, value, what) && i + 1 < args.size() &&
+            args[i + 1].rfind("-", 0) != 0) {
+            setup = args[++i];
+        }
+    };
+    const std::string kStageValues = "VSUPPLY,RLOAD,VGRID,VSIGN, for example 300,1.5,-4,1";
     takeOptions(args, cl, checkValve, [&](std::size_t& i) {
         const std::string& a = args[i];
-        if (a == "--batch" || a == "--save-data" || a == "--save-plot" || a == "--save-setup") {
-            std::string& target = a == "--batch"       ? cl.batchSetup
-                                  : a == "--save-data" ? cl.saveData
-                                  : a == "--save-plot" ? cl.savePlot
-                                                       : cl.saveSetup;
+        if (a == "--batch" || a == "--save-data" || a == "--save-plot" || a == "--save-setup" ||
+            a == "--spice" || a == "--json") {
+            std::string& target = a == "--batch"        ? cl.batchSetup
+                                  : a == "--save-data"  ? cl.saveData
+                                  : a == "--save-plot"  ? cl.savePlot
+                                  : a == "--save-setup" ? cl.saveSetup
+                                  : a == "--spice"      ? cl.spiceFile
+                                                        : cl.jsonFile;
             valueOf(i, a, target);
             return true;
         }
         if (a == "--distortion") {
-            if (i + 1 >= args.size() || args[i + 1].empty()) {
-                cl.error = "--distortion needs VSUPPLY,RLOAD,VGRID,VSIGN, for example 300,1.5,-4,1";
-                return true;
-            }
-            cl.distortion = args[++i];
-            // The setup file follows, unless --batch measures the curves.
-            if (i + 1 < args.size() && args[i + 1].rfind("-", 0) != 0) {
-                cl.distortionSetup = args[++i];
-            }
+            valueAndSetup(i, a, kStageValues, cl.distortion, cl.distortionSetup);
+            return true;
+        }
+        if (a == "--fit-model") {
+            valueAndSetup(i, a, "a model: triode, pentode or dempwolf", cl.fitModel,
+                          cl.fitModelSetup);
+            return true;
+        }
+        if (a == "--stage") {
+            valueOf(i, a, cl.stage, kStageValues);
             return true;
         }
         if (a == "--report" || a == "--library" || a == "--library-add" || a == "--valve-type" ||
@@ -68,35 +102,45 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     if (!cl.error.empty()) {
         return cl;
     }
+    const bool fit = !cl.fitModel.empty();
     if (cl.batchSetup.empty() &&
         !(cl.saveData.empty() && cl.savePlot.empty() && cl.saveSetup.empty())) {
         cl.error = "--save-data, --save-plot and --save-setup go with --batch";
+    } else if (!fit && !(cl.spiceFile.empty() && cl.jsonFile.empty() && cl.stage.empty())) {
+        cl.error = "--spice, --json and --stage go with --fit-model";
     } else if (!cl.batchSetup.empty() && cl.ping) {
         cl.error = "--batch and --ping cannot be used together";
     } else if (!cl.distortion.empty() && cl.ping) {
         cl.error = "--distortion and --ping cannot be used together";
+    } else if (fit && cl.ping) {
+        cl.error = "--fit-model and --ping cannot be used together";
     } else if (!cl.distortion.empty() && !splitDistortionSettings(cl.distortion)) {
-        cl.error =
-            "--distortion needs four values VSUPPLY,RLOAD,VGRID,VSIGN, for example "
-            "300,1.5,-4,1";
-    } else if (!cl.distortion.empty() && cl.batchSetup.empty() == cl.distortionSetup.empty()) {
-        cl.error = cl.batchSetup.empty()
-                       ? "--distortion needs a setup file after its values, or --batch"
-                       : "--distortion with --batch analyses what was measured; it takes no "
-                         "setup file of its own";
+        cl.error = "--distortion needs four values " + kStageValues;
+    } else if (!cl.stage.empty() && !splitDistortionSettings(cl.stage)) {
+        cl.error = "--stage needs four values " + kStageValues;
+    } else if (fit && !model::findModel(cl.fitModel)) {
+        cl.error = "--fit-model knows the models triode, pentode and dempwolf, not " + cl.fitModel;
+    } else if (fit && !cl.distortion.empty() && cl.batchSetup.empty()) {
+        cl.error = "--distortion and --fit-model go together only with --batch";
     } else if (cl.quickTest && cl.batchSetup.empty()) {
         cl.error = "--quick-test goes with --batch";
     } else if (!cl.report.empty() && !cl.quickTest) {
         cl.error = "--report goes with --quick-test";
     } else if (cl.quickTest &&
-               !(cl.saveData.empty() && cl.savePlot.empty() && cl.distortion.empty())) {
+               !(cl.saveData.empty() && cl.savePlot.empty() && cl.distortion.empty() && !fit)) {
         cl.error =
-            "--quick-test measures no curves: --save-data, --save-plot and --distortion go "
-            "with a sweep";
+            "--quick-test measures no curves: --save-data, --save-plot, --distortion and "
+            "--fit-model go with a sweep";
     } else if (!cl.libraryAdd.empty() && cl.batchSetup.empty()) {
         cl.error = "--library-add goes with --batch";
     } else if (cl.libraryAdd.empty() && !(cl.valveType.empty() && cl.note.empty())) {
         cl.error = "--valve-type and --note go with --library-add";
+    }
+    if (!cl.distortion.empty()) {
+        checkCurveSource(cl, "--distortion", cl.distortionSetup);
+    }
+    if (fit) {
+        checkCurveSource(cl, "--fit-model", cl.fitModelSetup);
     }
     return cl;
 }
@@ -164,6 +208,18 @@ std::string usageText(const std::string& program) {
            "  --valve-type T      with --library-add: the valve type (default: the type of\n"
            "                      the library's last record)\n"
            "  --note N            with --library-add: a note kept with the record\n"
+           "  --fit-model MODEL SETUP.oss\n"
+           "                      no window: fit a valve model (triode, pentode or dempwolf)\n"
+           "                      to the setup's measured curves; prints each parameter and\n"
+           "                      the errors one per line; exit 2 with the reason when the\n"
+           "                      curves cannot be fitted or the setup cannot be read.\n"
+           "                      With --batch (no SETUP.oss): to what was just measured\n"
+           "  --spice FILE        with --fit-model: write the model as a SPICE subcircuit\n"
+           "  --json FILE         with --fit-model: write the model file (JSON)\n"
+           "  --stage VSUPPLY,RLOAD,VGRID,VSIGN\n"
+           "                      with --fit-model: the single-ended stage computed on the\n"
+           "                      model (values as for --distortion); prints the quiescent\n"
+           "                      point, the gain and the harmonics 2 to 5\n"
            "  --help              show this text\n"
            "  --version           show the version\n";
 }
@@ -172,7 +228,7 @@ int batchExitStatus(const BatchOutcome& outcome) {
     if (outcome.fault || outcome.heaterOffFailed || outcome.measuredPoints == 0) {
         return 1;
     }
-    if (!outcome.outputsWritten || !outcome.analysed) {
+    if (!outcome.outputsWritten || !outcome.analysed || !outcome.modelFitted) {
         return 2;
     }
     return outcome.stored ? 0 : 3;

@@ -30,6 +30,13 @@ struct CommandLine : CommonOptions {
     std::string libraryAdd;
     std::string valveType;
     std::string note;
+    // --fit-model MODEL: the model's name as given, and the setup whose curves are fitted
+    // (empty with --batch); --spice F, --json F, --stage VSUPPLY,RLOAD,VGRID,VSIGN.
+    std::string fitModel;
+    std::string fitModelSetup;
+    std::string spiceFile;
+    std::string jsonFile;
+    std::string stage;
 };
 
 // The four --distortion settings as they would be typed into txtVsupply, txtRload,
@@ -49,11 +56,12 @@ struct BatchOutcome {
     bool outputsWritten = true;  // every output asked for has been written
     bool analysed = true;        // --distortion, when asked for, could be done
     bool stored = true;          // --library-add, when asked for, has stored the record
+    bool modelFitted = true;     // --fit-model, when asked for, could be done
 };
 // 0 when all went well; 1 when the measurement failed (a communication fault, the heater
 // perhaps still on, or not a single point measured); 2 when an output could not be written
-// or the distortion analysis asked for could not be done; 3 when all that went well but
-// the valve library could not store the measurement.
+// or the distortion analysis or the model fit asked for could not be done; 3 when all that
+// went well but the valve library could not store the measurement.
 int batchExitStatus(const BatchOutcome& outcome);
 
 }  // namespace ostrino

@@ -1,5 +1,6 @@
 #include "app/ostrino3/form1.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -84,6 +85,9 @@ Form1::Form1(ConsoleApp& app, QWidget* parent)
     // Our own tools live in a menu bar of their own, never between the set-up controls.
     toolsMenu_ = menuBar()->addMenu("&Tools");
     toolsMenu_->setObjectName("menuTools");
+    QAction* valveModel =
+        toolsMenu_->addAction("&Valve model\u2026", this, [this] { showWindow(modelWindow()); });
+    valveModel->setObjectName("mnuValveModel");
     library_ = std::make_unique<LibraryAccess>(libraryFile(app.libraryFile), app.dialogs);
     QAction* libraryAction =
         toolsMenu_->addAction("&Library\u2026", this, [this] { mnuLibrary_Click(); });
@@ -768,6 +772,15 @@ frmDist* Form1::distortionWindow() {
             [this] { Form1Hooks::call(logic_->hooks.DrawPicture); }, this);
     }
     return frmDist_;
+}
+
+frmModel* Form1::modelWindow() {
+    if (!frmModel_) {
+        frmModel_ = new frmModel(
+            state_.dblMeasMatrix, model_.txtTitle, state_.modelOverlay, app_.dialogs,
+            [this] { Form1Hooks::call(logic_->hooks.DrawPicture); }, this);
+    }
+    return frmModel_;
 }
 
 void Form1::cmdQT_Click() {

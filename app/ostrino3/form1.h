@@ -29,6 +29,7 @@
 #include "link/frm_com.h"
 #include "measure/form1_logic.h"
 #include "measure/form1_setup.h"
+#include "model/frm_model.h"
 #include "platform/qt/canvas_view.h"
 #include "plot/frm_save_plot.h"
 #include "plot/graph_settings.h"
@@ -58,6 +59,8 @@ class Form1 : public QMainWindow {
     frmQTpentode* pentodeQuickTestWindow();
     // The distortion window, created on first use (and anew after it was closed).
     frmDist* distortionWindow();
+    // The window "Valve model" ("Tools", "Valve model..."), created on first use and kept.
+    frmModel* modelWindow();
     Plotter& plotter() { return *plotter_; }
     frmCom* communicationWindow() { return frmCom_; }
     frmCal* calibrationWindow() { return frmCal_; }
@@ -133,6 +136,7 @@ class Form1 : public QMainWindow {
     std::unique_ptr<LibraryAccess> library_;
     enum class Measured { Nothing, Sweep, TriodeTest, PentodeTest };
     Measured lastMeasured_ = Measured::Nothing;
+    QPointer<frmModel> frmModel_;
     CanvasView* picScreen_ = nullptr;
     std::unique_ptr<GraphSettingsLogic> graph_;
     std::unique_ptr<Plotter> plotter_;

@@ -13,6 +13,7 @@
 #include "app/ostrino3/console_app.h"
 #include "app/ostrino3/distortion_run.h"
 #include "app/ostrino3/form1.h"
+#include "app/ostrino3/model_run.h"
 #include "common/numbers.h"
 #include "common/text_file.h"
 #include "files/calibration_file.h"
@@ -62,6 +63,10 @@ int main(int argc, char** argv) {
     if (!cl.distortionSetup.empty()) {
         QCoreApplication qapp(argc, argv);
         return ostrino::runDistortion(cl);
+    }
+    if (!cl.fitModelSetup.empty()) {
+        QCoreApplication qapp(argc, argv);
+        return ostrino::runModelFit(cl);
     }
     if (!cl.batchSetup.empty()) {
         if (!ostrino::haveDisplay()) {

@@ -315,5 +315,51 @@ TEST(Colour, OffDrawsEverythingBlackButTheComplianceWarning) {
     }
 }
 
+// The valve-model window's curves: in the colours of the measured curves they follow, dashed
+// (dash-dot over dashed measured curves), only on an axis that shows Ia or Is, and only
+// where the model gives the column.
+TEST(DrawPicture, ModelCurvesOverTheMeasuredOnes) {
+    const double none = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        const char* what;
+        bool visible;
+        int y1Var, y1Line;
+        std::size_t blackLines, redLines;
+        LineStyle style;
+    } cases[] = {
+        {"Ia, solid", true, 1, 1, 2, 1, LineStyle::Dash},
+        {"Ia, dashed", true, 1, 3, 2, 1, LineStyle::DashDot},
+        {"Is: the second curve has none", true, 2, 0, 2, 0, LineStyle::Dash},
+        {"Ia fit: no model", true, 3, 0, 0, 0, LineStyle::Dash},
+        {"window closed", false, 1, 0, 0, 0, LineStyle::Dash},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig r;
+        r.model.cboY1Var = c.y1Var;
+        r.model.cboY1Line = c.y1Line;
+        ModelOverlay& m = r.state.modelOverlay;
+        m.visible = c.visible;
+        // Rows: curve, Ia, Is, Vh, Vg, Vs, Va.
+        m.curves = {
+            {1, {{1, 0, 0, 0, 0, 0, 0}, {1, 100, 50, 0, 0, 0, 100}, {1, 200, 100, 0, 0, 0, 200}}},
+            {2, {{2, 0, none, 0, 0, 0, 0}, {2, 100, none, 0, 0, 0, 200}}}};
+        r.plotter.DrawPicture();
+        const auto dashed = [&](Rgb colour) {
+            std::size_t n = 0;
+            for (const Op& o : r.canvas.of(Kind::Line, colour)) {
+                n += o.style == c.style ? 1 : 0;
+            }
+            return n;
+        };
+        EXPECT_EQ(dashed(kBlack), c.blackLines);
+        EXPECT_EQ(dashed(kRed), c.redLines);
+        EXPECT_EQ(r.canvas.textsEqual("- - model").size(), c.blackLines > 0 ? 1u : 0u);
+        if (c.blackLines > 0 && c.y1Var == 1) {
+            EXPECT_TRUE(r.canvas.hasLine(500, 500, 1000, 1000));  // (100 V, 100 mA)-(200, 200)
+        }
+    }
+}
+
 }  // namespace
 }  // namespace ostrino

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QPushButton>
 #include <QWidget>
+#include <string>
 
 #include "app/ostrino3/console_app.h"
 #include "app/ostrino3/form1.h"
@@ -41,5 +43,22 @@ struct WindowRig {
     ConsoleApp app;
     Form1 form;
 };
+
+// Measures an anode family (grid from -10 V to 0 V, the anode swept as the measurement type
+// does by default) on the simulated instrument and saves it with its setup.
+inline void measureAndSave(WindowRig& w, const std::string& path) {
+    Form1Logic& logic = w.form.logic();
+    logic.model.cboMeasType = 2;  // "I (Va , Vg) with Vs, Vh constant"
+    logic.setup.cboMeasType_Click();
+    logic.model.txtVar2 = "-10 -7.5 -5 -2.5 0";
+    logic.setup.ProcessVar2String();
+    logic.setup.ProcessFields();
+    w.form.refreshFromModel();
+    auto* start = w.child<QPushButton>("cmdMeasStart");
+    start->click();  // heater on
+    start->click();  // the sweep
+    w.dialogs.fileNames.push_back(path);
+    w.child<QPushButton>("cmdSaveSetup")->click();
+}
 
 }  // namespace ostrino::test

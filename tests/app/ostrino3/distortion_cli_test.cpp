@@ -45,22 +45,7 @@ QByteArray contents(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Measures an anode family (grid from -10 V to 0 V, the anode swept as the measurement type
-// does by default) on the simulated instrument and saves it with its setup.
-void measureAndSave(Window& w, const std::string& path) {
-    Form1Logic& logic = w.form.logic();
-    logic.model.cboMeasType = 2;  // "I (Va , Vg) with Vs, Vh constant"
-    logic.setup.cboMeasType_Click();
-    logic.model.txtVar2 = "-10 -7.5 -5 -2.5 0";
-    logic.setup.ProcessVar2String();
-    logic.setup.ProcessFields();
-    w.form.refreshFromModel();
-    auto* start = w.child<QPushButton>("cmdMeasStart");
-    start->click();  // heater on
-    start->click();  // the sweep
-    w.dialogs.fileNames.push_back(path);
-    w.child<QPushButton>("cmdSaveSetup")->click();
-}
+using test::measureAndSave;
 
 frmDist* openDistortion(Window& w) {
     w.child<QPushButton>("cmdDistortion")->click();
