@@ -1,5 +1,6 @@
 #include "model/model_tool.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -213,8 +214,19 @@ void ModelTool::cboWeighting_Click(int index) {
     model.cboWeighting = index;
 }
 
+bool ModelTool::fittedTo(const MeasMatrix& m) const {
+    const auto same = [](const MeasuredPoint& a, const MeasuredPoint& b) {
+        return a.curve == b.curve && a.va == b.va && a.vs == b.vs && a.vg == b.vg && a.ia == b.ia &&
+               a.is == b.is;
+    };
+    const PointSet now = readSweep(m);
+    return record_ && !fittedSweep_.empty() &&
+           std::equal(now.begin(), now.end(), fittedSweep_.begin(), fittedSweep_.end(), same);
+}
+
 void ModelTool::clearModel() {
     record_.reset();
+    fittedSweep_.clear();
     model.haveModel = false;
     model.lblModel = "No model.";
     model.parameterRows.clear();
@@ -239,6 +251,7 @@ void ModelTool::cmdFit_Click() {
     record_ = makeRecord(fit, points, title_,
                          hooks_.MeasurementDate ? hooks_.MeasurementDate() : today());
     section_ = section;
+    fittedSweep_ = sweep;
     screenVolts_ = 0.0;
     for (const MeasuredPoint& p : points) {
         screenVolts_ = std::max(screenVolts_, p.vs);
@@ -327,6 +340,7 @@ void ModelTool::cmdOpenModel_Click() {
         return;  // the model shown stays
     }
     record_ = std::move(opened.record);
+    fittedSweep_.clear();
     section_ = TriodeSection::First;
     screenVolts_ = 0.0;
     const auto models = allModels();

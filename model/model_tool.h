@@ -110,6 +110,9 @@ class ModelTool {
     void setWindowVisible(bool visible);
 
     const std::optional<ModelRecord>& record() const { return record_; }
+    // True when the model was fitted here to the very sweep the matrix holds now (not opened
+    // from a file, not fitted to an earlier sweep).
+    bool fittedTo(const MeasMatrix& m) const;
 
   private:
     void clearModel();
@@ -126,6 +129,7 @@ class ModelTool {
 
     bool windowVisible_ = false;
     std::optional<ModelRecord> record_;
+    PointSet fittedSweep_;  // the sweep the model was fitted to; empty for an opened model
     TriodeSection section_ = TriodeSection::First;  // of the model shown
     double screenVolts_ = 0.0;                      // of the fitted family (pentodes)
 };

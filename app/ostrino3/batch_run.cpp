@@ -73,36 +73,18 @@ std::string listed(const std::vector<std::string>& items) {
     return text;
 }
 
-// --library-add: the record of what was measured, stored; false after a message.
-bool storeInLibrary(const CommandLine& cl, HeadlessConsole& console, LibraryAccess& access,
-                    const std::string& valveType, std::vector<library::MeasuredPoint> points,
-                    const std::vector<QuickTestFigure>& figures, const std::string& kept) {
-    Dialogs& dialogs = console.dialogs;
-    std::string error;
-    auto record =
-        consoleRecord(console.state, console.logic.model, std::move(points), figures, error);
-    if (!record) {
-        dialogs.message(notStoredMessage(
-            {library::LibraryFault::InvalidRecord, "Its setup cannot be written: " + error + "."},
-            kept));
-        return false;
+// --library-add: the record of what was measured (with the model fitted to it), stored;
+// false after a message.
+bool addToLibrary(HeadlessConsole& console, LibraryAccess& access, LibraryEntry entry,
+                  const std::string& kept) {
+    const std::string named = entry.valveType + ", " + entry.label;
+    const auto id = storeInLibrary(access, console.state, console.logic.model, std::move(entry),
+                                   kept, console.dialogs);
+    if (id) {
+        console.dialogs.message("Stored as record " + std::to_string(*id) + " (" + named +
+                                ") in the valve library " + access.file().string() + ".");
     }
-    record->valveType = valveType;
-    record->label = cl.libraryAdd;
-    record->note = cl.note;
-    auto library = access.tryGet();
-    if (!library) {
-        dialogs.message(notStoredMessage(library.error(), kept));
-        return false;
-    }
-    auto id = library.value()->add(*record);
-    if (!id) {
-        dialogs.message(notStoredMessage(id.error(), kept));
-        return false;
-    }
-    dialogs.message("Stored as record " + std::to_string(id.value()) + " (" + valveType + ", " +
-                    cl.libraryAdd + ") in the valve library " + access.file().string() + ".");
-    return true;
+    return id.has_value();
 }
 
 }  // namespace
@@ -225,11 +207,13 @@ int runBatch(const CommandLine& cl) {
         outcome.analysed = lines.has_value();
     }
 
-    // --fit-model: the model of the family just measured, its curves on the plot.
+    // --fit-model: the model of the family just measured, its curves on the plot (and in the
+    // library record).
+    std::optional<std::string> fittedModel;
     if (!outcome.fault && outcome.measuredPoints > 0 && !cl.fitModel.empty()) {
         const auto lines = fitModelLines(cl, state.dblMeasMatrix, logic.model.txtTitle,
                                          model::dateText(std::chrono::system_clock::now()), dialogs,
-                                         &state.modelOverlay);
+                                         &state.modelOverlay, &fittedModel);
         for (const std::string& l : lines.value_or(std::vector<std::string>{})) {
             std::printf("%s\n", l.c_str());
         }
@@ -294,10 +278,13 @@ int runBatch(const CommandLine& cl) {
                 !written.empty() ? "The measurement is kept in " + listed(written) + "."
                 : cl.quickTest   ? "Its results are printed above."
                                  : "Nothing else keeps it (--save-data, --save-setup).";
-            outcome.stored =
-                storeInLibrary(cl, console, *library, valveType,
-                               cl.quickTest ? quick.points : measuredPoints(state.dblMeasMatrix, 0),
-                               quick.figures, kept);
+            LibraryEntry entry{cl.quickTest ? quick.points : measuredPoints(state.dblMeasMatrix, 0),
+                               quick.figures,
+                               valveType,
+                               cl.libraryAdd,
+                               cl.note,
+                               fittedModel};
+            outcome.stored = addToLibrary(console, *library, std::move(entry), kept);
         }
     }
     app.link.closePort();

@@ -13,6 +13,7 @@
 #include "files/frm_cal.h"
 #include "library/labels.h"
 #include "measure/console_views.h"
+#include "model/model_file.h"
 #include "platform/qt/form_widgets.h"
 
 namespace ostrino {
@@ -626,21 +627,32 @@ std::vector<Form1::Measurement> Form1::measurementsToStore() {
                           std::move(sweep),
                           {},
                           "Its curves stay in the console: save them with \"Save Data\" or "
-                          "\"Save Setup\"."}});
+                          "\"Save Setup\".",
+                          {}}});
+        // The valve-model window's model goes along when it was fitted to this sweep.
+        if (frmModel_ && frmModel_->logic().fittedTo(state_.dblMeasMatrix)) {
+            found.back().second.modelJson = model::modelJson(*frmModel_->logic().record());
+        }
     }
     const char* keptTest =
         "Its results stay in the quick-test window: \"Report\" writes them to a file.";
     if (frmQTtriode_ && !frmQTtriode_->logic().model.figures.empty()) {
         QTtriode& t = frmQTtriode_->logic();
-        found.push_back(
-            {Measured::TriodeTest,
-             {"Quick test triode", measuredPoints(t.testPoints(), 0), t.model.figures, keptTest}});
+        found.push_back({Measured::TriodeTest,
+                         {"Quick test triode",
+                          measuredPoints(t.testPoints(), 0),
+                          t.model.figures,
+                          keptTest,
+                          {}}});
     }
     if (frmQTpentode_ && !frmQTpentode_->logic().model.figures.empty()) {
         QTpentode& p = frmQTpentode_->logic();
-        found.push_back(
-            {Measured::PentodeTest,
-             {"Quick test pentode", measuredPoints(p.testPoints(), 0), p.model.figures, keptTest}});
+        found.push_back({Measured::PentodeTest,
+                         {"Quick test pentode",
+                          measuredPoints(p.testPoints(), 0),
+                          p.model.figures,
+                          keptTest,
+                          {}}});
     }
     std::stable_partition(found.begin(), found.end(),
                           [this](const auto& m) { return m.first == lastMeasured_; });
@@ -718,24 +730,10 @@ void Form1::mnuAddToLibrary_Click() {
 
 bool Form1::addToLibrary(const Measurement& measurement, const std::string& type,
                          const std::string& label, const std::string& note) {
-    std::string error;
-    auto record = consoleRecord(state_, model_, measurement.points, measurement.figures, error);
-    if (!record) {
-        app_.dialogs.message(notStoredMessage(
-            {library::LibraryFault::InvalidRecord, "Its setup cannot be written: " + error + "."},
-            measurement.kept));
-        return false;
-    }
-    record->valveType = type;
-    record->label = label;
-    record->note = note;
-    auto lib = library_->tryGet();
-    if (!lib) {
-        app_.dialogs.message(notStoredMessage(lib.error(), measurement.kept));
-        return false;
-    }
-    if (auto id = lib.value()->add(*record); !id) {
-        app_.dialogs.message(notStoredMessage(id.error(), measurement.kept));
+    LibraryEntry entry{measurement.points,   measurement.figures, type, label, note,
+                       measurement.modelJson};
+    if (!storeInLibrary(*library_, state_, model_, std::move(entry), measurement.kept,
+                        app_.dialogs)) {
         return false;
     }
     if (frmLibrary_ && frmLibrary_->isVisible()) {

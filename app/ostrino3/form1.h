@@ -81,7 +81,8 @@ class Form1 : public QMainWindow {
         std::string caption;  // "Sweep: Ia = f(Va), 42 points", "Quick test triode"
         std::vector<library::MeasuredPoint> points;
         std::vector<QuickTestFigure> figures;
-        std::string kept;  // where it stays when the library cannot take it
+        std::string kept;                      // where it stays when the library cannot take it
+        std::optional<std::string> modelJson;  // the model fitted to this very sweep
     };
     // What can be stored now, the one measured last first.
     std::vector<Measurement> measurementsToStore();

@@ -100,4 +100,32 @@ std::string notStoredMessage(const library::LibraryError& error, const std::stri
            kept;
 }
 
+std::optional<std::int64_t> storeInLibrary(LibraryAccess& access, const ConsoleState& state,
+                                           const Form1Model& model, LibraryEntry entry,
+                                           const std::string& kept, Dialogs& dialogs) {
+    std::string error;
+    auto record = consoleRecord(state, model, std::move(entry.points), entry.figures, error);
+    if (!record) {
+        dialogs.message(notStoredMessage(
+            {library::LibraryFault::InvalidRecord, "Its setup cannot be written: " + error + "."},
+            kept));
+        return std::nullopt;
+    }
+    record->valveType = std::move(entry.valveType);
+    record->label = std::move(entry.label);
+    record->note = std::move(entry.note);
+    record->modelJson = std::move(entry.modelJson);
+    auto library = access.tryGet();
+    if (!library) {
+        dialogs.message(notStoredMessage(library.error(), kept));
+        return std::nullopt;
+    }
+    auto id = library.value()->add(*record);
+    if (!id) {
+        dialogs.message(notStoredMessage(id.error(), kept));
+        return std::nullopt;
+    }
+    return id.value();
+}
+
 }  // namespace ostrino

@@ -2,6 +2,7 @@
 // The console and its valve library: a record made of what the console holds, a record's
 // curves brought back as the stored curves, and the library file opened on first use.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -64,5 +65,20 @@ class LibraryAccess {
 // The message for a measurement that could not be stored: the library's reason and what
 // has become of the measurement (`kept`, "Its curves stay in the console ...").
 std::string notStoredMessage(const library::LibraryError& error, const std::string& kept);
+
+// What is stored besides the console's state: the measurement, the valve and, when one has
+// been fitted to it, the model file's text.
+struct LibraryEntry {
+    std::vector<library::MeasuredPoint> points;
+    std::vector<QuickTestFigure> figures;
+    std::string valveType, label, note;
+    std::optional<std::string> modelJson;
+};
+
+// The record of the console's measurement, stored: its number, or nullopt after one message
+// that gives the reason and `kept` (where the measurement stays).
+std::optional<std::int64_t> storeInLibrary(LibraryAccess& access, const ConsoleState& state,
+                                           const Form1Model& model, LibraryEntry entry,
+                                           const std::string& kept, Dialogs& dialogs);
 
 }  // namespace ostrino

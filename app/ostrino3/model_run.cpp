@@ -30,7 +30,8 @@ std::optional<std::vector<std::string>> fitModelLines(const CommandLine& cl,
                                                       const MeasMatrix& curves,
                                                       const std::string& title,
                                                       const std::string& date, Dialogs& dialogs,
-                                                      ModelOverlay* graph) {
+                                                      ModelOverlay* graph,
+                                                      std::optional<std::string>* json) {
     const std::optional<model::ModelKind> kind = model::findModel(cl.fitModel);
     const auto stage = splitDistortionSettings(cl.stage);
     // The stage's values are checked before anything is fitted or written.
@@ -52,6 +53,9 @@ std::optional<std::vector<std::string>> fitModelLines(const CommandLine& cl,
         return std::nullopt;
     }
 
+    if (json != nullptr) {
+        *json = model::modelJson(*record);
+    }
     if (graph != nullptr) {
         tool.setWindowVisible(true);
         tool.chkShowOnGraph_Click(true);

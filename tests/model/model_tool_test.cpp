@@ -92,6 +92,21 @@ TEST(ModelTool, FitFillsTheTables) {
     }
 }
 
+// A model goes into the library only with the sweep it was fitted to.
+TEST(ModelTool, KnowsWhichSweepItWasFittedTo) {
+    Rig r(test::makeFamily(ModelKind::KorenTriode, kEcc82, {{0, -2, -4, -6, -8}}));
+    EXPECT_FALSE(r.tool.fittedTo(r.curves));  // nothing fitted yet
+    r.tool.cmdFit_Click();
+    ASSERT_TRUE(r.tool.record());
+    EXPECT_TRUE(r.tool.fittedTo(r.curves));
+    MeasMatrix remeasured = r.curves;
+    remeasured(3, MeasMatrix::Ia) += 0.001;  // one current of a new sweep differs
+    EXPECT_FALSE(r.tool.fittedTo(remeasured));
+    MeasMatrix shorter = r.curves;
+    shorter(10, MeasMatrix::Curve) = 0;  // a sweep that ends earlier
+    EXPECT_FALSE(r.tool.fittedTo(shorter));
+}
+
 TEST(ModelTool, FamiliesThatCannotBeFittedGetAMessage) {
     PointSet oneCurve = test::makeFamily(ModelKind::KorenTriode, kEcc82, {{-2}});
     PointSet cutOff = test::makeFamily(ModelKind::KorenTriode, kEcc82, {{-40, -45}});

@@ -232,7 +232,7 @@ int main(int argc, char** argv) {
 }
 
 // --library-add: what the run measured goes into the library with its setup, a sweep with
-// its points and a quick test with its figures too.
+// its points (and the model fitted to it) and a quick test with its figures too.
 TEST(BatchLibrary, StoresWhatWasMeasured) {
     QTemporaryDir dir;
     const QString setup = quickSetup(dir);
@@ -240,12 +240,19 @@ TEST(BatchLibrary, StoresWhatWasMeasured) {
         const char* label;
         bool quickTest;
         std::size_t points;
+        bool fit;  // --fit-model triode
     };
-    const Case cases[] = {{"ECC82 #3", false, 7 * 6}, {"ECC82 #4", true, 5}};
+    const Case cases[] = {{"ECC82 #3", false, 7 * 6, false},
+                          {"ECC82 #4", true, 5, false},
+                          {"ECC82 #5", false, 7 * 6, true}};
     for (const Case& c : cases) {
         QStringList args = {"--simulate",    "--batch", setup,    "--library", "valves.sqlite",
                             "--library-add", c.label,   "--note", "box A"};
         args << (c.quickTest ? QStringList{"--quick-test"} : QStringList{"--valve-type", "ECC82"});
+        if (c.fit) {
+            args << "--fit-model"
+                 << "triode";
+        }
         const ConsoleRun r = runConsole(args, dir.path());
         EXPECT_EQ(r.exitCode, 0) << c.label << ": " << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(QString("(ECC82, %1) in the valve library").arg(c.label)))
@@ -265,6 +272,10 @@ TEST(BatchLibrary, StoresWhatWasMeasured) {
         EXPECT_EQ(rec.console, "Ostrino_3p11 3.11");
         EXPECT_EQ(rec.points.size(), cases[i].points);
         EXPECT_EQ(rec.quickTest.empty(), !cases[i].quickTest);
+        EXPECT_EQ(rec.modelJson.has_value(), cases[i].fit);
+        if (cases[i].fit) {
+            EXPECT_NE(rec.modelJson->find("\"model\""), std::string::npos) << *rec.modelJson;
+        }
         EXPECT_NE(rec.setupText.find(" 5            Variable 1 number of intervals"),
                   std::string::npos);
     }
