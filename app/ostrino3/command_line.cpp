@@ -1,5 +1,7 @@
 #include "app/ostrino3/command_line.h"
 
+#include <cstdio>
+
 #include "model/valve_model.h"
 
 namespace ostrino {
@@ -232,6 +234,16 @@ int batchExitStatus(const BatchOutcome& outcome) {
         return 2;
     }
     return outcome.stored ? 0 : 3;
+}
+
+int printResultLines(const std::optional<std::vector<std::string>>& lines) {
+    if (!lines) {
+        return 2;
+    }
+    for (const std::string& l : *lines) {
+        std::printf("%s\n", l.c_str());
+    }
+    return 0;
 }
 
 }  // namespace ostrino

@@ -64,4 +64,8 @@ struct BatchOutcome {
 // went well but the valve library could not store the measurement.
 int batchExitStatus(const BatchOutcome& outcome);
 
+// The results of an analysis on standard output, one per line: exit status 0, or 2 when
+// there are none (the reason has been given).
+int printResultLines(const std::optional<std::vector<std::string>>& lines);
+
 }  // namespace ostrino

@@ -108,14 +108,7 @@ int runDistortion(const CommandLine& cl) {
     if (!settings || !setup.openFrom(cl.distortionSetup)) {
         return 2;
     }
-    const auto lines = analyzeDistortion(state, logic, dialogs, *settings, {});
-    if (!lines) {
-        return 2;
-    }
-    for (const std::string& l : *lines) {
-        std::printf("%s\n", l.c_str());
-    }
-    return 0;
+    return printResultLines(analyzeDistortion(state, logic, dialogs, *settings, {}));
 }
 
 }  // namespace ostrino

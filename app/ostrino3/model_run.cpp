@@ -104,15 +104,9 @@ int runModelFit(const CommandLine& cl) {
     if (!console.setup.openFrom(cl.fitModelSetup)) {
         return 2;
     }
-    const auto lines = fitModelLines(cl, console.state.dblMeasMatrix, console.logic.model.txtTitle,
-                                     fileDate(cl.fitModelSetup), console.dialogs);
-    if (!lines) {
-        return 2;
-    }
-    for (const std::string& l : *lines) {
-        std::printf("%s\n", l.c_str());
-    }
-    return 0;
+    return printResultLines(fitModelLines(cl, console.state.dblMeasMatrix,
+                                          console.logic.model.txtTitle, fileDate(cl.fitModelSetup),
+                                          console.dialogs));
 }
 
 }  // namespace ostrino

@@ -10,20 +10,15 @@
 #include <QPushButton>
 
 #include "tests/support/console_rig.h"
+#include "tests/support/widgets.h"
 
 namespace ostrino {
 namespace {
 
-template <typename T>
-T* child(QWidget* w, const char* name) {
-    T* c = w->findChild<T*>(name);
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
+using test::child;
 
 QString labelText(QWidget* w, const char* name) {
-    auto* l = child<QLabel>(w, name);
-    return l != nullptr ? l->text() : QString();
+    return test::shownText(w, name);
 }
 
 TEST(FrmCom, ControlsCarryTheirNamesAndCaptions) {

@@ -14,6 +14,7 @@
 #include "tests/support/recording_beeper.h"
 #include "tests/support/scoped_work_dir.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/widgets.h"
 
 namespace ostrino::test {
 
@@ -27,13 +28,11 @@ struct WindowRig {
     // A control of a window by its name; a missing one fails the test.
     template <typename T>
     T* child(QWidget* parent, const char* name) {
-        T* w = parent->findChild<T*>(name);
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        return test::child<T>(parent, name);
     }
     template <typename T>
     T* child(const char* name) {
-        return child<T>(&form, name);
+        return test::child<T>(&form, name);
     }
 
     ScopedWorkDir dir;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "library/library.h"
+#include "tests/support/program_run.h"
 #include "tests/support/sim_process.h"
 
 namespace {
@@ -63,17 +64,10 @@ void writeAll(const QString& path, const QByteArray& content) {
     f.write(content);
 }
 
-struct ConsoleRun {
-    int exitCode = -1;
-    QString err;
-};
+using ostrino::test::ProgramRun;
 
-ConsoleRun runConsole(const QStringList& args, const QString& folder) {
-    QProcess console;
-    console.setWorkingDirectory(folder);
-    console.start(OSTRINO_CONSOLE_PATH, args);
-    EXPECT_TRUE(console.waitForFinished(120000));
-    return {console.exitCode(), QString::fromLocal8Bit(console.readAllStandardError())};
+ProgramRun runConsole(const QStringList& args, const QString& folder) {
+    return ostrino::test::runProgram(OSTRINO_CONSOLE_PATH, args, folder);
 }
 
 int dataLines(const QString& path) {
@@ -89,7 +83,7 @@ TEST(Batch, MeasuresTheWholeFamilyAndWritesAllOutputs) {
     const QString setup = quickSetup(dir);
     ostrino::test::SimProcess sim(OSTRINO_SIM_PATH, {"--line-rate"});
     ASSERT_FALSE(sim.device().empty());
-    const ConsoleRun r =
+    const ProgramRun r =
         runConsole({"--serial", QString::fromStdString(sim.device()), "--batch", setup,
                     "--save-data", "out.osd", "--save-plot", "out.bmp", "--save-setup", "out.oss"},
                    dir.path());
@@ -109,7 +103,7 @@ TEST(Batch, PulledCableExitsOneAndKeepsWhatWasMeasured) {
     // settings, ping, ten heater steps, settings, then eight points before the silence
     ostrino::test::SimProcess sim(OSTRINO_SIM_PATH, {"--fault", "silent", "--fault-after", "21"});
     ASSERT_FALSE(sim.device().empty());
-    const ConsoleRun r = runConsole({"--serial", QString::fromStdString(sim.device()), "--batch",
+    const ProgramRun r = runConsole({"--serial", QString::fromStdString(sim.device()), "--batch",
                                      setup, "--save-data", "out.osd"},
                                     dir.path());
     EXPECT_EQ(r.exitCode, 1);
@@ -134,7 +128,7 @@ TEST(Batch, SetupOutsideItsLimitsIsRefusedBeforeAnythingIsSent) {
     out.close();
     ostrino::test::SimProcess sim(OSTRINO_SIM_PATH, {"--fault", "silent", "--fault-after", "0"});
     ASSERT_FALSE(sim.device().empty());
-    const ConsoleRun r = runConsole({"--serial", QString::fromStdString(sim.device()), "--batch",
+    const ProgramRun r = runConsole({"--serial", QString::fromStdString(sim.device()), "--batch",
                                      "hot.oss", "--save-data", "out.osd"},
                                     dir.path());
     EXPECT_EQ(r.exitCode, 2) << r.err.toStdString();
@@ -155,7 +149,7 @@ TEST(Batch, FailedHeaterOffExitsOneAndSaysTheHeaterMayBeOn) {
     // settings, ping, ten heater steps, settings, 42 points and the end of the sweep
     ostrino::test::SimProcess sim(OSTRINO_SIM_PATH, {"--fault", "silent", "--fault-after", "56"});
     ASSERT_FALSE(sim.device().empty());
-    const ConsoleRun r = runConsole({"--serial", QString::fromStdString(sim.device()), "--batch",
+    const ProgramRun r = runConsole({"--serial", QString::fromStdString(sim.device()), "--batch",
                                      setup, "--save-data", "out.osd"},
                                     dir.path());
     EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
@@ -189,7 +183,7 @@ TEST(Batch, FailureBeforeTheFirstPointWritesNoDataAndKeepsTheStoredCurve) {
             ASSERT_FALSE(sim->device().empty());
             device = QString::fromStdString(sim->device());
         }
-        const ConsoleRun r =
+        const ProgramRun r =
             runConsole({"--serial", device, "--batch", "curves.oss", "--save-data", "out.osd",
                         "--save-plot", "out.bmp", "--save-setup", "saved.oss"},
                        dir.path());
@@ -217,7 +211,7 @@ TEST(Batch, UnreadableSetupExitsTwo) {
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
     bad.write(" 19500        external heater voltage (*1000)\r\n");
     bad.close();
-    const ConsoleRun r = runConsole({"--simulate", "--batch", "bad.oss"}, dir.path());
+    const ProgramRun r = runConsole({"--simulate", "--batch", "bad.oss"}, dir.path());
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains("bad.oss")) << r.err.toStdString();
     EXPECT_EQ(runConsole({"--save-data", "x.osd"}, dir.path()).exitCode, 2);
@@ -253,7 +247,7 @@ TEST(BatchLibrary, StoresWhatWasMeasured) {
             args << "--fit-model"
                  << "triode";
         }
-        const ConsoleRun r = runConsole(args, dir.path());
+        const ProgramRun r = runConsole(args, dir.path());
         EXPECT_EQ(r.exitCode, 0) << c.label << ": " << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(QString("(ECC82, %1) in the valve library").arg(c.label)))
             << r.err.toStdString();
@@ -287,7 +281,7 @@ TEST(BatchLibrary, UnusableLibraryKeepsTheDataFile) {
     QTemporaryDir dir;
     const QString setup = quickSetup(dir);
     writeAll(dir.filePath("valves.sqlite"), "not a database\n");
-    const ConsoleRun r =
+    const ProgramRun r =
         runConsole({"--simulate", "--batch", setup, "--save-data", "out.osd", "--library",
                     "valves.sqlite", "--library-add", "ECC82 #1", "--valve-type", "ECC82"},
                    dir.path());

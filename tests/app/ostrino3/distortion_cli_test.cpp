@@ -17,6 +17,7 @@
 
 #include "app/ostrino3/command_line.h"
 #include "distortion/frm_dist.h"
+#include "tests/support/program_run.h"
 #include "tests/support/window_rig.h"
 
 namespace ostrino {
@@ -24,20 +25,10 @@ namespace {
 
 using Window = test::WindowRig;
 
-struct ProgramRun {
-    int exitCode = -1;
-    QStringList out;
-    QString err;
-};
+using test::ProgramRun;
 
 ProgramRun runConsole(const QStringList& args, const QString& folder) {
-    QProcess console;
-    console.setWorkingDirectory(folder);
-    console.start(OSTRINO_CONSOLE_PATH, args);
-    EXPECT_TRUE(console.waitForFinished(120000));
-    const QString out = QString::fromLocal8Bit(console.readAllStandardOutput());
-    return {console.exitCode(), out.split('\n', Qt::SkipEmptyParts),
-            QString::fromLocal8Bit(console.readAllStandardError())};
+    return test::runProgram(OSTRINO_CONSOLE_PATH, args, folder);
 }
 
 QByteArray contents(const QString& path) {

@@ -16,20 +16,15 @@
 #include "tests/support/recording_beeper.h"
 #include "tests/support/scoped_work_dir.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/widgets.h"
 
 namespace ostrino {
 namespace {
 
-template <typename T>
-T* child(QWidget* w, const char* name) {
-    T* c = w->findChild<T*>(name);
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
+using test::child;
 
 QString labelText(QWidget* w, const char* name) {
-    auto* l = child<QLabel>(w, name);
-    return l != nullptr ? l->text() : QString();
+    return test::shownText(w, name);
 }
 
 TEST(FrmCom, PingFillsEveryFieldOfTheExchange) {

@@ -16,6 +16,7 @@
 #include "app/ostrino3/form1.h"
 #include "sim/sim_serial_port.h"
 #include "tests/support/assistive_toggle.h"
+#include "tests/support/widgets.h"
 #include "tests/support/window_rig.h"
 
 namespace ostrino {
@@ -23,21 +24,6 @@ namespace {
 
 struct Console : test::WindowRig {
     Console() { dialogs.messages.clear(); }
-    void type(QWidget* window, const char* box, const char* text) {
-        auto* e = child<QLineEdit>(window, box);
-        e->setText(text);
-        Q_EMIT e->returnPressed();
-    }
-    QString text(QWidget* window, const char* name) {
-        if (auto* l = window->findChild<QLabel*>(name)) {
-            return l->text();
-        }
-        if (auto* e = window->findChild<QLineEdit*>(name)) {
-            return e->text();
-        }
-        ADD_FAILURE() << name;
-        return {};
-    }
     void heaterOn() {
         child<QPushButton>(&form, "cmdMeasStart")->click();
         ASSERT_EQ(app.state->intMeasStat, kHeaterOn);
@@ -65,8 +51,8 @@ TEST(QuickTestWindows, TriodeTestAgainstTheSimulator) {
     EXPECT_TRUE(c.dialogs.messages.empty());
     EXPECT_EQ(c.app.state->intMeasStat, kHeaterOn);
     EXPECT_EQ(c.child<QPushButton>(w, "cmdTest")->text(), "Test");
-    EXPECT_NE(c.text(w, "lblIa1"), "- - -");
-    EXPECT_NE(c.text(w, "lblMu2"), "- - -");
+    EXPECT_NE(test::shownText(w, "lblIa1"), "- - -");
+    EXPECT_NE(test::shownText(w, "lblMu2"), "- - -");
     EXPECT_EQ(c.child<QPushButton>(&c.form, "cmdMeasStart")->text(), "Measure Curve");
 }
 
@@ -127,20 +113,20 @@ TEST(QuickTestWindows, PentodeControlsAndTest) {
         c.child<QLineEdit>(w, box);
     }
     for (const char* unit : {"lblVaIaohm", "lblVsIsohm"}) {
-        EXPECT_EQ(c.text(w, unit), "(ohm)") << unit;
+        EXPECT_EQ(test::shownText(w, unit), "(ohm)") << unit;
     }
     for (const char* unit : {"lblIaVgmA", "lblIaVsmA", "lblIsVgmA", "lblIsVamA"}) {
-        EXPECT_EQ(c.text(w, unit), "(mA/V)") << unit;
+        EXPECT_EQ(test::shownText(w, unit), "(mA/V)") << unit;
     }
     for (const char* label : {"lblVa", "lblVs", "lblIa", "lblIs", "lblIaProc", "lblIsProc",
                               "lblIaVg", "lblGmProc", "lblVaIa", "lblRaProc", "lblMu1", "lblMuProc",
                               "lblIaVs", "lblIsVg", "lblVsIs", "lblMu2", "lblIsVa"}) {
-        EXPECT_EQ(c.text(w, label), "- - -") << label;
+        EXPECT_EQ(test::shownText(w, label), "- - -") << label;
     }
     c.heaterOn();
     c.child<QPushButton>(w, "cmdTest")->click();
     EXPECT_TRUE(c.dialogs.messages.empty());
-    EXPECT_NE(c.text(w, "lblIa"), "- - -");
+    EXPECT_NE(test::shownText(w, "lblIa"), "- - -");
     EXPECT_EQ(c.child<QPushButton>(w, "cmdTest")->text(), "Test");
 }
 
@@ -154,14 +140,14 @@ TEST(QuickTestWindows, OpeningASetupRefreshesTheFields) {
     c.app.state->quickTest.chkAppendPentode = true;
     c.dialogs.fileNames = {"qt.oss", "qt.oss"};
     c.child<QPushButton>(&c.form, "cmdSaveSetup")->click();
-    c.type(triode, "txtVa1", "100");
-    c.type(pentode, "txtVs", "200");
+    test::typeInto(triode, "txtVa1", "100");
+    test::typeInto(pentode, "txtVs", "200");
     c.app.state->quickTest.chkAppendPentode = false;
-    EXPECT_EQ(c.text(triode, "txtVa1"), "100");
+    EXPECT_EQ(test::shownText(triode, "txtVa1"), "100");
     c.child<QPushButton>(&c.form, "cmdOpenSetup")->click();
-    EXPECT_EQ(c.text(triode, "txtVa1"), "180");
-    EXPECT_EQ(c.text(triode, "txtVa1Step"), "18");
-    EXPECT_EQ(c.text(pentode, "txtVs"), "120");
+    EXPECT_EQ(test::shownText(triode, "txtVa1"), "180");
+    EXPECT_EQ(test::shownText(triode, "txtVa1Step"), "18");
+    EXPECT_EQ(test::shownText(pentode, "txtVs"), "120");
     EXPECT_TRUE(c.child<QCheckBox>(pentode, "chkAppend")->isChecked());
 }
 

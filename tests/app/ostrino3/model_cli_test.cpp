@@ -15,25 +15,16 @@
 
 #include "app/ostrino3/command_line.h"
 #include "model/frm_model.h"
+#include "tests/support/program_run.h"
 #include "tests/support/window_rig.h"
 
 namespace ostrino {
 namespace {
 
-struct ProgramRun {
-    int exitCode = -1;
-    QStringList out;
-    QString err;
-};
+using test::ProgramRun;
 
 ProgramRun runConsole(const QStringList& args, const QString& folder) {
-    QProcess console;
-    console.setWorkingDirectory(folder);
-    console.start(OSTRINO_CONSOLE_PATH, args);
-    EXPECT_TRUE(console.waitForFinished(120000));
-    const QString out = QString::fromLocal8Bit(console.readAllStandardOutput());
-    return {console.exitCode(), out.split('\n', Qt::SkipEmptyParts),
-            QString::fromLocal8Bit(console.readAllStandardError())};
+    return test::runProgram(OSTRINO_CONSOLE_PATH, args, folder);
 }
 
 QString contents(const QString& path) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "quicktest/frm_quick_triode.h"
+#include "tests/support/program_run.h"
 #include "tests/support/window_rig.h"
 
 namespace ostrino {
@@ -63,15 +64,13 @@ TEST(QuickTestCommandLine, PrintsWhatTheWindowShowsAndAppendsTheReport) {
     ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
     earlier.write("earlier report\r\n");
     earlier.close();
-    QProcess console;
-    console.setWorkingDirectory(cli.path());
-    console.start(OSTRINO_CONSOLE_PATH, {"--simulate", "--batch", QString::fromStdString(setup),
-                                         "--quick-test", "--report", "box.txt"});
-    ASSERT_TRUE(console.waitForFinished(120000));
-    const QString err = QString::fromLocal8Bit(console.readAllStandardError());
-    EXPECT_EQ(console.exitCode(), 0) << err.toStdString();
-    const QStringList printed =
-        QString::fromLocal8Bit(console.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    const test::ProgramRun run =
+        test::runProgram(OSTRINO_CONSOLE_PATH,
+                         {"--simulate", "--batch", QString::fromStdString(setup), "--quick-test",
+                          "--report", "box.txt"},
+                         cli.path());
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList& printed = run.out;
     EXPECT_EQ(printed.join('\n').toStdString(), window.join('\n').toStdString());
 
     QFile report(cli.filePath("box.txt"));
