@@ -116,6 +116,8 @@ std::string usageText(const std::string& program) {
            "                      peak V); prints the results one per line and writes\n"
            "                      curves.txt; exit 2 with the reason when it cannot be done.\n"
            "                      With --batch (no SETUP.oss): on what was just measured\n"
+           "  --list-ports        print the machine's serial devices, one per line (device,\n"
+           "                      description, USB vendor:product id), and exit\n"
            "  --help              show this text\n"
            "  --version           show the version\n";
 }

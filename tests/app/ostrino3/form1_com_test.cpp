@@ -69,6 +69,31 @@ TEST(FrmCom, ControlsCarryTheirNamesAndCaptions) {
     EXPECT_FALSE(app.com.chkcorrection);
 }
 
+// The machine's serial devices beside the port list, read again whenever the window shows.
+TEST(FrmCom, SerialDevicesAreListedWhole) {
+    test::FakeClock clock;
+    test::ScriptedDialogs dialogs;
+    CommandLine cl;
+    cl.simulate = true;
+    test::RecordingBeeper beeper;
+    ConsoleApp app(cl, clock, dialogs, beeper);
+    std::vector<SerialDeviceInfo> devices;
+    frmCom w(*app.state, app.com, app.link, nullptr, nullptr, [&devices] { return devices; });
+    auto* list = child<SerialDeviceList>(&w, "lstSerialDevices");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->lines(), QStringList{"No serial devices found."});
+    devices = {{"/dev/ttyS0", "", std::nullopt, std::nullopt},
+               {"/dev/ttyUSB0", "FT232R USB UART", 0x0403, 0x6001}};
+    w.showOnTop();
+    EXPECT_EQ(list->lines(),
+              (QStringList{"/dev/ttyS0  -", "/dev/ttyUSB0  FT232R USB UART  USB 0403:6001"}));
+    for (const QString& line : list->lines()) {
+        EXPECT_LE(list->fontMetrics().horizontalAdvance(line), list->viewport()->width())
+            << line.toStdString();
+    }
+    EXPECT_GE(list->viewport()->height(), 2 * list->fontMetrics().height());
+}
+
 TEST(FrmCom, PingFillsEveryFieldOfTheExchange) {
     test::FakeClock clock;
     test::ScriptedDialogs dialogs;
