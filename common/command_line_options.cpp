@@ -25,6 +25,8 @@ bool takeCommonOption(const std::vector<std::string>& args, std::size_t& i, Comm
         options.simulate = true;
         options.valve = a.substr(11);
         options.error = checkValve(options.valve);
+    } else if (a == "--list-ports") {
+        options.listPorts = true;
     } else if (a == "--help" || a == "-h") {
         options.help = true;
     } else if (a == "--version") {

@@ -14,6 +14,7 @@ struct CommonOptions {
     std::string serialDevice;  // --serial DEVICE
     bool simulate = false;     // --simulate[=VALVE]
     std::string valve;         // empty: the simulator's default valve
+    bool listPorts = false;    // --list-ports
     bool help = false;
     bool version = false;
     std::string error;  // not empty when the arguments cannot be used
@@ -38,7 +39,8 @@ void takeOptions(const std::vector<std::string>& args, CommonOptions& options,
                  const ValveCheck& checkValve, const OwnOptionTaker& takeOwn = {});
 
 // Bad arguments, --help and --version are answered on the terminal, and the program ends
-// there with the exit code returned; nullopt when it goes on.
+// there with the exit code returned; nullopt when it goes on (--list-ports is the
+// program's to answer, as it needs the platform's list of devices).
 std::optional<int> answerOnTerminal(const CommonOptions& options, const std::string& program,
                                     const std::string& usage, const std::string& versionLine);
 

@@ -72,8 +72,9 @@ void Gen1Link::SndEsc() {
     const int number = c_.cboComNumber + 1;
     if (const LinkResult r = exchange_.open(number); !r) {
         exchange_.takePortProblem();  // told here, not with a later operation
-        dialogs_.message("Error, the serial port COM" + std::to_string(number) +
-                         " could not be opened (" + r.reason + ").");
+        dialogs_.message(withPortReason("Error, the serial port COM" + std::to_string(number) +
+                                            " could not be opened (" + r.reason + ").",
+                                        exchange_.openAdvice()));
         return;
     }
     exchange_.sendEsc();

@@ -22,11 +22,12 @@ namespace ostrino::gen1 {
 inline constexpr double kEchoTimeout = 3.0;
 inline constexpr double kResultCharTimeout = 30.0;
 inline constexpr double kRecoveryDrainTime = 0.1;  // stray answers after a fault
+inline constexpr int kPortCount = 4;               // "COM1" .. "COM4"
 // After a fault the esc character goes out before the next command; reasons name the port
 // by its COM number.
 inline constexpr LinkProfile kLinkProfile{
-    kCommandLength, kResultLength,      kEchoTimeout, kResultCharTimeout,
-    kEscChar,       kRecoveryDrainTime, true,         true};
+    kCommandLength,     kResultLength, kEchoTimeout, kResultCharTimeout, kEscChar,
+    kRecoveryDrainTime, true,          true,         kPortCount};
 
 class Gen1Link {
   public:

@@ -29,7 +29,7 @@ QLabel* heading(const QString& text) {
 }  // namespace
 
 frmCom::frmCom(CalibrationRecord& cal, FrmComModel& model, InstrumentLink& link,
-               std::function<void()> afterEsc, QWidget* parent)
+               std::function<void()> afterEsc, QWidget* parent, SerialDeviceList::Source devices)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint),
       cal_(cal),
       model_(model),
@@ -70,6 +70,16 @@ frmCom::frmCom(CalibrationRecord& cal, FrmComModel& model, InstrumentLink& link,
     controls->addWidget(chkDebug_);
     controls->addWidget(chkcorrection_);
     layout->addLayout(controls);
+
+    // What the port numbers may be: the serial devices of the machine.
+    auto* devicesRow = new QHBoxLayout;
+    lstSerialDevices_ = new SerialDeviceList(std::move(devices));
+    auto* devicesCaption = new QLabel("Serial devices:");
+    devicesCaption->setBuddy(lstSerialDevices_);
+    devicesCaption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    devicesRow->addWidget(devicesCaption, 0, Qt::AlignTop);
+    devicesRow->addWidget(lstSerialDevices_, 1);
+    layout->addLayout(devicesRow);
 
     // Characters on the wire.
     auto* wire = new QGridLayout;
@@ -222,6 +232,7 @@ QLabel* frmCom::valueLabel(const char* objectName, const std::string& text) {
 }
 
 void frmCom::showOnTop() {
+    lstSerialDevices_->refresh();
     show();
     raise();
     activateWindow();

@@ -12,17 +12,21 @@
 #include "common/calibration.h"
 #include "link/frm_com_model.h"
 #include "link/instrument_link.h"
+#include "platform/qt/serial_device_list.h"
 
 namespace ostrino {
 
 class frmCom : public QWidget {
   public:
     // afterEsc runs after "Send esc" (the main window returns to its ground state).
+    // devices lists the machine's serial devices (the system's by default).
     frmCom(CalibrationRecord& cal, FrmComModel& model, InstrumentLink& link,
-           std::function<void()> afterEsc, QWidget* parent = nullptr);
+           std::function<void()> afterEsc, QWidget* parent = nullptr,
+           SerialDeviceList::Source devices = {});
     ~frmCom() override;
 
-    // Shows the window modeless and keeps it above all other windows.
+    // Shows the window modeless and keeps it above all other windows; the list of serial
+    // devices is read again.
     void showOnTop();
     // Writes the model into the widgets.
     void refreshFromModel();
@@ -37,6 +41,7 @@ class frmCom : public QWidget {
     bool refreshing_ = false;
 
     QComboBox* cboComNumber_ = nullptr;
+    SerialDeviceList* lstSerialDevices_ = nullptr;
     QCheckBox* chkDebug_ = nullptr;
     QCheckBox* chkcorrection_ = nullptr;
     QLabel* lblStringSend_ = nullptr;

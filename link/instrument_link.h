@@ -27,11 +27,12 @@ inline constexpr const char* kConnectionMessage =
 inline constexpr double kEchoTimeout = 2.0;
 inline constexpr double kResultCharTimeout = 10.0;
 inline constexpr double kRecoveryDrainTime = 0.1;
+inline constexpr int kPortCount = 10;  // "Com Port 1" .. "Com Port 10"
 // After a fault the esc character goes out when the port is opened again (the ground
 // state closes it) or with the next esc.
 inline constexpr LinkProfile kLinkProfile{
-    kCommandLength, kResultLength,      kEchoTimeout, kResultCharTimeout,
-    kEscChar,       kRecoveryDrainTime, false,        false};
+    kCommandLength,     kResultLength, kEchoTimeout, kResultCharTimeout, kEscChar,
+    kRecoveryDrainTime, false,         false,        kPortCount};
 
 // What the link reads of the console, and what it writes: the results into the matrix, the
 // supply voltage that the ping measures, and the compliance flag. The console owns it all.

@@ -103,10 +103,21 @@ LinkResult SerialExchange::open(int portNumber) {
     std::string error;
     openPortNumber_ = portNumber;
     if (!port_.open(portNumber, error)) {
+        const OpenFault fault = port_.openFault();
+        const std::string device = port_.deviceName(portNumber);
+        // A device named on the command line is not chosen by its number.
+        const bool numbered = device == mappedSerialDevice(portNumber);
+        openAdvice_ = openFaultAdvice(
+            fault, device, numbered ? portNumber : 0, profile_.portCount,
+            fault == OpenFault::Missing ? port_.serialDevices() : std::vector<SerialDeviceInfo>{});
         portProblem_ = portLabel() + " could not be opened (" + error + ")";
+        if (!openAdvice_.empty()) {
+            portProblem_ += ". " + openAdvice_;
+        }
         return LinkResult::fault(LinkError::NotOpen, {}, error);
     }
     portProblem_.clear();
+    openAdvice_.clear();
     return {};
 }
 

@@ -85,6 +85,7 @@ struct LinkProfile {
     bool recoverBeforeNextCommand;
     // How the port is named in the reasons: "The serial port" or "The serial port COM3".
     bool namePortNumber;
+    int portCount;  // the port numbers the console offers, 1..portCount
 };
 
 class SerialExchange {
@@ -111,9 +112,14 @@ class SerialExchange {
     bool recoveryPending() const { return recoveryPending_; }
 
     // Why the port could not be opened or failed, not yet told ("The serial port failed
-    // (/dev/pts/3: the device hung up)"); taking it clears it.
+    // (/dev/pts/3: the device hung up)"), with what the user can do about a port that could
+    // not be opened ("... (/dev/ttyUSB0: Permission denied). To be allowed to use it, add
+    // yourself ..."); taking it clears it.
     const std::string& portProblem() const { return portProblem_; }
     std::string takePortProblem();
+    // What the user can do about the last port that could not be opened (empty when
+    // nothing is to be said); see openFaultAdvice.
+    const std::string& openAdvice() const { return openAdvice_; }
 
     void close();
     // The program is ending: the port is closed and stays closed.
@@ -131,6 +137,7 @@ class SerialExchange {
     bool recoveryPending_ = false;
     bool shutDown_ = false;
     std::string portProblem_;
+    std::string openAdvice_;
 };
 
 }  // namespace ostrino

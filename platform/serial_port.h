@@ -4,6 +4,9 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/serial_devices.h"
 
 namespace ostrino {
 
@@ -34,6 +37,10 @@ class SerialPort {
     // "/dev/ttyUSB0: Input/output error"); empty while it works. Opening and closing the
     // port clear it.
     virtual std::string failure() const { return {}; }
+    // Why the last open failed, for the advice that goes with its message.
+    virtual OpenFault openFault() const { return OpenFault::Other; }
+    // The serial devices of the machine (empty where there are none to tell).
+    virtual std::vector<SerialDeviceInfo> serialDevices() const { return {}; }
 };
 
 }  // namespace ostrino

@@ -3,7 +3,8 @@
 # build-fuzz/ and runs each for SECONDS (default 60), starting from tests/fuzz/corpus/.
 #
 #   bash scripts/fuzz.sh [SECONDS] [TARGET...]     targets: result_gen3 result_gen1
-#                                                   calibration pins setup (default all)
+#                                                   calibration pins setup model_file
+#                                                   library_record library_file (default all)
 #
 # FUZZ_RUNS=N stops a target after N executions instead (whichever comes first).
 # New inputs the fuzzer finds stay in build-fuzz/corpus/; a crash stops the script with
@@ -15,7 +16,7 @@ seconds="${1:-60}"
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(result_gen3 result_gen1 calibration pins setup)
+  targets=(result_gen3 result_gen1 calibration pins setup model_file library_record library_file)
 fi
 
 bash scripts/deps.sh clang libclang-rt-14-dev
@@ -39,7 +40,12 @@ for t in "${targets[@]}"; do
   work="$PWD/build-fuzz/corpus/$t"
   artifacts="$PWD/build-fuzz/artifacts/$t/"
   log="$PWD/build-fuzz/fuzz_$t.log"
+  # The library targets write an SQLite file for every input: in memory (/dev/shm) where
+  # there is one, so that the disk does not set the pace.
   scratch="$PWD/build-fuzz/tmp/$t"
+  if [ -d /dev/shm ] && [ -w /dev/shm ]; then
+    scratch="/dev/shm/ostrino-fuzz-$$-$t"
+  fi
   rm -rf "$scratch"
   mkdir -p "$work" "$artifacts" "$scratch"
   echo "== fuzzing $t for $seconds s (log: $log)"
@@ -47,13 +53,15 @@ for t in "${targets[@]}"; do
   if ! TMPDIR="$scratch" ASAN_OPTIONS=detect_leaks=1 build-fuzz/tests/fuzz/"fuzz_$t" -max_total_time="$seconds" \
       "${runs[@]}" -timeout=10 -print_final_stats=1 -artifact_prefix="$artifacts" \
       "$work" "$PWD/tests/fuzz/corpus/$t" >"$log" 2>&1; then
+    rm -rf "$scratch"
     tail -n 40 "$log"
     echo "fuzz_$t FAILED: the input is in $artifacts" >&2
     exit 1
   fi
   rm -rf "$scratch"
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-  summary+=("$t: ${execs:-?} executions, clean")
+  took=$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$log")
+  summary+=("$t: ${execs:-?} executions in ${took:-?} s, clean")
   echo "${summary[-1]}"
 done
 echo

@@ -25,6 +25,8 @@ std::string usageText(const std::string& program) {
            "                      300B, EL84; default ECC82)\n"
            "  --serial DEVICE     open DEVICE (/dev/ttyUSB0, /dev/pts/3, COM3) whatever port\n"
            "                      the COM list shows\n"
+           "  --list-ports        print the machine's serial devices, one per line (device,\n"
+           "                      description, USB vendor:product id), and exit\n"
            "  --help              show this text\n"
            "  --version           show the version\n";
 }

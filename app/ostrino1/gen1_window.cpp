@@ -278,6 +278,13 @@ QWidget* Form1::buildComFrame() {
     top->addStretch(1);
     v->addLayout(top);
 
+    // What the port list may reach: the serial devices of the machine.
+    auto* devicesRow = new QHBoxLayout;
+    lstSerialDevices_ = new SerialDeviceList;
+    devicesRow->addWidget(caption("Serial devices:", lstSerialDevices_), 0, Qt::AlignTop);
+    devicesRow->addWidget(lstSerialDevices_, 1);
+    v->addLayout(devicesRow);
+
     auto* strings = new QHBoxLayout;
     strings->addWidget(caption("Sent:"));
     lblStringSend_ = named("lblStringSend");

@@ -19,6 +19,7 @@
 #include "app/ostrino1/gen1_app.h"
 #include "console1/gen1_plot.h"
 #include "platform/qt/canvas_view.h"
+#include "platform/qt/serial_device_list.h"
 
 namespace ostrino::gen1 {
 
@@ -57,6 +58,7 @@ class Form1 : public QMainWindow {
 
     QComboBox* cboMeasType_ = nullptr;
     QComboBox* cboComNumber_ = nullptr;
+    SerialDeviceList* lstSerialDevices_ = nullptr;
     QLabel* lblNameVar1_ = nullptr;
     QLabel* lblNameVar2_ = nullptr;
     QLabel* lblNameConst1_ = nullptr;

@@ -10,6 +10,7 @@
 #include "platform/qt/display.h"
 #include "platform/qt/qt_clock.h"
 #include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_serial_devices.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
@@ -17,6 +18,9 @@ int main(int argc, char** argv) {
     if (const auto rc = ostrino::answerOnTerminal(
             cl, "Ostrino_1p2", ostrino::gen1::usageText("Ostrino_1p2"), "Ostrino_1p2 1.1")) {
         return *rc;
+    }
+    if (cl.listPorts) {
+        return ostrino::printSerialDevices();
     }
     if (!ostrino::windowCanOpen("Ostrino_1p2")) {
         return 2;

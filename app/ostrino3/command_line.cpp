@@ -222,6 +222,8 @@ std::string usageText(const std::string& program) {
            "                      with --fit-model: the single-ended stage computed on the\n"
            "                      model (values as for --distortion); prints the quiescent\n"
            "                      point, the gain and the harmonics 2 to 5\n"
+           "  --list-ports        print the machine's serial devices, one per line (device,\n"
+           "                      description, USB vendor:product id), and exit\n"
            "  --help              show this text\n"
            "  --version           show the version\n";
 }

@@ -21,6 +21,7 @@
 #include "platform/qt/qt_beeper.h"
 #include "platform/qt/qt_clock.h"
 #include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_serial_devices.h"
 
 namespace {
 
@@ -56,6 +57,9 @@ int main(int argc, char** argv) {
     if (const auto rc = ostrino::answerOnTerminal(
             cl, "Ostrino_3p11", ostrino::usageText("Ostrino_3p11"), "Ostrino_3p11 3.11")) {
         return *rc;
+    }
+    if (cl.listPorts) {
+        return ostrino::printSerialDevices();
     }
     if (cl.ping) {
         return runPing(cl, argc, argv);

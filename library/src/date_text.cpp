@@ -25,7 +25,16 @@ Parts partsOf(std::chrono::sys_seconds t) {
             static_cast<int>(time.seconds().count())};
 }
 
+// The times the calendar is written for, years 1 to 9999. A damaged record may hold any
+// number of seconds; beyond these the day arithmetic would overflow.
+constexpr std::chrono::sys_seconds kFirst = std::chrono::sys_days(std::chrono::year(1) / 1 / 1);
+constexpr std::chrono::sys_seconds kLast =
+    std::chrono::sys_days(std::chrono::year(9999) / 12 / 31) + std::chrono::seconds(86399);
+
 std::string format(std::chrono::sys_seconds t, char between, const char* after) {
+    if (t < kFirst || t > kLast) {
+        return kNoDate;
+    }
     const Parts p = partsOf(t);
     char text[64];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d:%02d%s", p.year, p.month, p.day,

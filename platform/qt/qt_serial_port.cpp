@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/qt/qt_serial_devices.h"
+
 #ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <poll.h>
@@ -39,18 +41,29 @@ bool isTerminal(const std::string& device) {
 #endif
 }
 
+// Why QSerialPort refused to open the device. It reports a device in use (EBUSY) and a
+// lock file held by another program as a permission error too; only the system's own
+// refusal is one.
+OpenFault classify(QSerialPort::SerialPortError e, const std::string& device) {
+    switch (e) {
+        case QSerialPort::DeviceNotFoundError:
+            return OpenFault::Missing;
+        case QSerialPort::PermissionError:
+#ifndef Q_OS_WIN
+            if (::access(device.c_str(), R_OK | W_OK) != 0 && errno == EACCES) {
+                return OpenFault::Forbidden;
+            }
+#endif
+            return OpenFault::Busy;
+        default:
+            return OpenFault::Other;
+    }
+}
+
 }  // namespace
 
 QtSerialPort::QtSerialPort(std::string overrideDevice)
     : overrideDevice_(std::move(overrideDevice)) {}
-
-std::string QtSerialPort::mappedDevice(int portNumber) {
-#ifdef Q_OS_WIN
-    return "COM" + std::to_string(portNumber);
-#else
-    return "/dev/ttyUSB" + std::to_string(portNumber - 1);
-#endif
-}
 
 std::string QtSerialPort::deviceName(int portNumber) const {
     return overrideDevice_.empty() ? mappedDevice(portNumber) : overrideDevice_;
@@ -61,6 +74,7 @@ bool QtSerialPort::open(int portNumber, std::string& error) {
         return true;
     }
     failure_.clear();
+    openFault_ = OpenFault::Other;
     const std::string device = deviceName(portNumber);
 #ifndef Q_OS_WIN
     // A file, a folder or a pipe is no serial device, whatever opening it would say.
@@ -82,6 +96,7 @@ bool QtSerialPort::open(int portNumber, std::string& error) {
             port_.error() == QSerialPort::UnsupportedOperationError && !isTerminal(device);
         error = device + ": " +
                 (notSerial ? std::string(kNotSerial) : port_.errorString().toStdString());
+        openFault_ = notSerial ? OpenFault::Other : classify(port_.error(), device);
         port_.clearError();
         return false;
     }
@@ -102,6 +117,10 @@ void QtSerialPort::close() {
     }
     port_.clearError();
     failure_.clear();
+}
+
+std::vector<SerialDeviceInfo> QtSerialPort::serialDevices() const {
+    return systemSerialDevices();
 }
 
 std::string QtSerialPort::failure() const {

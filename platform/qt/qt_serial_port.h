@@ -22,9 +22,11 @@ class QtSerialPort : public SerialPort {
     bool waitForChar(double timeoutSeconds) override;
     std::string deviceName(int portNumber) const override;
     std::string failure() const override;
+    OpenFault openFault() const override { return openFault_; }
+    std::vector<SerialDeviceInfo> serialDevices() const override;
 
     // "COMn" on Windows, /dev/ttyUSB{n-1} elsewhere.
-    static std::string mappedDevice(int portNumber);
+    static std::string mappedDevice(int portNumber) { return mappedSerialDevice(portNumber); }
 
   private:
     // Keeps the reason of an error the port reported (not a time-out) and clears it. With
@@ -35,6 +37,7 @@ class QtSerialPort : public SerialPort {
     std::string overrideDevice_;
     std::string openDevice_;  // as it was named, for messages
     std::string failure_;
+    OpenFault openFault_ = OpenFault::Other;
     QSerialPort port_;
 };
 

@@ -729,6 +729,29 @@ TEST(Gen1Faults, APortThatCannotBeOpenedIsReported) {
     EXPECT_LT(clock.now(), 0.1);  // no time-out was waited for
 }
 
+TEST(Gen1Faults, APortThatCannotBeOpenedSaysWhatToDo) {
+    ostrino::test::FakeClock clock;
+    ostrino::test::ScriptedDialogs dialogs;
+    Gen1State state;
+    ostrino::test::MissingPort port;
+    port.devices = {{"/dev/ttyUSB1", "CP2102 USB to UART Bridge Controller", 0x10c4, 0xea60}};
+    Console1 console(state, port, clock, dialogs);
+    console.Form_Load();
+    console.cmdMeasStart_Click();  // COM1 is not there, but the adapter is COM2
+    port.fault = ostrino::OpenFault::Busy;
+    port.reason = "Device or resource busy";
+    console.SndEsc();
+    EXPECT_EQ(dialogs.texts(),
+              (std::vector<std::string>{
+                  "The filament was not turned on due to a communication error with the "
+                  "Ostrino.\n\nThe serial port COM1 could not be opened (/dev/ttyUSB0: No such "
+                  "file or directory). The only USB serial adapter here is /dev/ttyUSB1 (CP2102 "
+                  "USB to UART Bridge Controller, USB 10c4:ea60): choose port 2.",
+                  "Error, the serial port COM1 could not be opened (/dev/ttyUSB0: Device or "
+                  "resource busy).\n\nAnother program holds the port; close that program and "
+                  "try again."}));
+}
+
 // ------------------------------------------------------------------ the link buttons
 
 TEST(Gen1Link, EscIsTheApostropheWithoutEchoCheckAndCloseClosesThePort) {

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <locale>
 #include <sstream>
 
@@ -384,6 +385,27 @@ TEST(LibraryStore, DefaultPathFollowsXdgDataHome) {
     test::ScopedWorkDir dir;
     ASSERT_TRUE(Library::open("data/ostrino/library.sqlite"));
     EXPECT_TRUE(std::ifstream("data/ostrino/library.sqlite").good());
+}
+
+// A damaged record may hold any number of seconds; the calendar covers the years 1 to 9999.
+TEST(LibraryDates, TimesBeyondTheCalendarHaveNoDate) {
+    const std::pair<std::int64_t, const char*> cases[] = {
+        {1714566896, "2024-05-01 12:34:56"},
+        {0, "1970-01-01 00:00:00"},
+        {-62135596800, "0001-01-01 00:00:00"},
+        {253402300799, "9999-12-31 23:59:59"},
+        {-62135596801, "(no valid date)"},
+        {253402300800, "(no valid date)"},
+        {-99999999999999999, "(no valid date)"},
+        {std::numeric_limits<std::int64_t>::min(), "(no valid date)"},
+        {std::numeric_limits<std::int64_t>::max(), "(no valid date)"},
+    };
+    for (const auto& [seconds, text] : cases) {
+        const std::chrono::sys_seconds t{std::chrono::seconds(seconds)};
+        EXPECT_EQ(dateTimeText(t), text) << seconds;
+    }
+    EXPECT_EQ(isoDateTimeText(std::chrono::sys_seconds{std::chrono::seconds(253402300800)}),
+              "(no valid date)");
 }
 
 }  // namespace

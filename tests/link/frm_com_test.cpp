@@ -8,6 +8,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <optional>
+#include <vector>
 
 #include "tests/support/console_rig.h"
 #include "tests/support/widgets.h"
@@ -51,6 +53,26 @@ TEST(FrmCom, ControlsCarryTheirNamesAndCaptions) {
     EXPECT_EQ(rig.state.cal.intCOMport, 6);
     child<QCheckBox>(&w, "chkcorrection")->setChecked(false);
     EXPECT_FALSE(rig.com.chkcorrection);
+}
+
+// The machine's serial devices beside the port list, read again whenever the window shows.
+TEST(FrmCom, SerialDevicesAreListedWhole) {
+    test::ConsoleRig rig;
+    std::vector<SerialDeviceInfo> devices;
+    frmCom w(rig.state.cal, rig.com, rig.link, nullptr, nullptr, [&devices] { return devices; });
+    auto* list = child<SerialDeviceList>(&w, "lstSerialDevices");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->lines(), QStringList{"No serial devices found."});
+    devices = {{"/dev/ttyS0", "", std::nullopt, std::nullopt},
+               {"/dev/ttyUSB0", "FT232R USB UART", 0x0403, 0x6001}};
+    w.showOnTop();
+    EXPECT_EQ(list->lines(),
+              (QStringList{"/dev/ttyS0  -", "/dev/ttyUSB0  FT232R USB UART  USB 0403:6001"}));
+    for (const QString& line : list->lines()) {
+        EXPECT_LE(list->fontMetrics().horizontalAdvance(line), list->viewport()->width())
+            << line.toStdString();
+    }
+    EXPECT_GE(list->viewport()->height(), 2 * list->fontMetrics().height());
 }
 
 }  // namespace

@@ -228,6 +228,24 @@ TEST(Transport, PortThatCannotBeOpenedIsReportedInTheConnectionMessage) {
     EXPECT_LT(clock.now(), 0.01);  // no time-out is waited for a port that is not there
 }
 
+// The connection message stays as it is; the reason and what to do about it follow.
+TEST(Transport, AForbiddenPortTellsHowToGetPermission) {
+    test::FakeClock clock;
+    test::ScriptedDialogs dialogs;
+    ConsoleState state;
+    FrmComModel com;
+    test::MissingPort port;
+    port.fault = OpenFault::Forbidden;
+    port.reason = "Permission denied";
+    InstrumentLink link(linkSources(state), com, port, clock, dialogs);
+    EXPECT_FALSE(link.DoPing());
+    EXPECT_EQ(dialogs.texts(),
+              std::vector<std::string>{
+                  "Fix Connection with Ostrino and Restart Measurement.\n\nThe serial port could "
+                  "not be opened (/dev/ttyUSB0: Permission denied). To be allowed to use it, add "
+                  "yourself to the group dialout and log in again."});
+}
+
 TEST(Transport, ChangingThePortTakesEffectAtTheNextOpening) {
     Bench b;
     EXPECT_TRUE(b.link.SndString(endSweepString()).ok());

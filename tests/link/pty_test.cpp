@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <QRegularExpression>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -143,10 +144,53 @@ TEST(Pty, CommandLinePingOnAMissingPortExitsOne) {
     console.start(OSTRINO_CONSOLE_PATH, {"--serial", "/dev/ostrino-not-there", "--ping"});
     ASSERT_TRUE(console.waitForFinished(20000));
     EXPECT_EQ(console.exitCode(), 1);
-    // One message, one line, the connection message and the reason two sentences.
-    EXPECT_EQ(console.readAllStandardError().toStdString(),
-              "Fix Connection with Ostrino and Restart Measurement. The serial port could not be "
-              "opened (/dev/ostrino-not-there: No such file or directory).\n");
+    // One message, one line, the connection message and the reason two sentences (a
+    // machine with one USB adapter hears about it after them).
+    const std::string err = console.readAllStandardError().toStdString();
+    EXPECT_EQ(err.rfind("Fix Connection with Ostrino and Restart Measurement. The serial port "
+                        "could not be opened (/dev/ostrino-not-there: No such file or "
+                        "directory).",
+                        0),
+              0u)
+        << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+}
+
+TEST(Pty, APortHeldByAnotherProgramIsBusy) {
+    test::HangUpPty pty(0);
+    QtSerialPort holder(pty.device());
+    std::string error;
+    ASSERT_TRUE(holder.open(1, error)) << error;
+    PtyBench b(pty.device());
+    EXPECT_FALSE(b.link.DoPing());
+    EXPECT_EQ(b.port.openFault(), OpenFault::Busy);
+    const std::vector<std::string> texts = b.dialogs.texts();
+    ASSERT_EQ(texts.size(), 1u);
+    const std::string& text = texts[0];
+    EXPECT_NE(text.find("(" + pty.device() + ": "), std::string::npos) << text;
+    EXPECT_NE(text.find("). Another program holds the port; close that program and try again."),
+              std::string::npos)
+        << text;
+}
+
+// Both consoles print the machine's serial devices, one a line, and exit 0.
+TEST(ListPorts, OneDeviceALineOrThatThereAreNone) {
+    const QRegularExpression line("^/dev/\\S+  \\S.*$|^COM\\d+  \\S.*$");
+    for (const char* program : {OSTRINO_CONSOLE_PATH, OSTRINO_CONSOLE1_PATH}) {
+        QProcess console;
+        console.start(program, {"--list-ports"});
+        ASSERT_TRUE(console.waitForFinished(20000));
+        EXPECT_EQ(console.exitCode(), 0) << program;
+        const QString out = QString::fromLocal8Bit(console.readAllStandardOutput());
+        ASSERT_TRUE(out.endsWith('\n')) << out.toStdString();
+        const QStringList lines = out.chopped(1).split('\n');
+        if (lines == QStringList{"No serial devices found."}) {
+            continue;
+        }
+        for (const QString& l : lines) {
+            EXPECT_TRUE(line.match(l).hasMatch()) << program << ": " << l.toStdString();
+        }
+    }
 }
 
 }  // namespace

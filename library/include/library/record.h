@@ -115,7 +115,9 @@ class LibraryResult {
 
 using LibraryStatus = LibraryResult<std::monostate>;
 
-// "2024-05-01 12:34:56" and "2024-05-01T12:34:56Z" (UTC).
+// "2024-05-01 12:34:56" and "2024-05-01T12:34:56Z" (UTC); kNoDate for a time outside the
+// years 1 to 9999 (a damaged record).
+inline constexpr const char* kNoDate = "(no valid date)";
 std::string dateTimeText(std::chrono::sys_seconds t);
 std::string isoDateTimeText(std::chrono::sys_seconds t);
 

@@ -109,6 +109,16 @@ TEST(Gen1Window, FramesControlsCaptionsAndLists) {
               (QStringList{"COM1", "COM2", "COM3", "COM4"}));
     EXPECT_EQ(w.child<QLabel>("lblNameVar2")->text(), "Va");
     EXPECT_FALSE(w.child<QLabel>("lblMeasuring")->isVisible());
+    // Beside the port list: the machine's serial devices, or that there are none.
+    if (auto* devices = w.child<ostrino::SerialDeviceList>("lstSerialDevices")) {
+        const QStringList lines = devices->lines();
+        ASSERT_FALSE(lines.isEmpty());
+        if (lines != QStringList{"No serial devices found."}) {
+            for (const QString& l : lines) {
+                EXPECT_TRUE(l.startsWith("/dev/")) << l.toStdString();
+            }
+        }
+    }
 }
 
 TEST(Gen1Window, NothingIsSqueezedBelowItsSize) {
